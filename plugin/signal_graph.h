@@ -1,0 +1,73 @@
+// The module graph the processor builds from the static graph table and runs in
+// sub-blocks, with the control links that carry control changes to module inputs.
+//
+// Everything here runs on the audio thread, except build/destroy/resume/suspend which the
+// processor calls while the host is not processing.
+#pragma once
+
+#include <cstdint>
+
+#include "dsp/framework/graph_host.h"
+#include "plugin/control_table.h"
+#include "plugin/graph_table.h"
+
+// One module input that receives a control's changes: count 0 means one module; n > 0
+// means n modules at index, index + stride, ...
+struct QB_ControlLink {
+    int16_t moduleIndex;
+    uint16_t input;
+    int16_t count;
+    int16_t stride;
+};
+
+class QB_SignalGraph : public QB_GraphHost {
+public:
+    static constexpr int kMaxLinksPerControl = 16;
+
+    QB_SignalGraph();
+    ~QB_SignalGraph() override;
+
+    // Builds the graph from a table (the shipped one by default). Modules whose class does
+    // not exist are skipped together with their connections, and so is every connection
+    // that names them as a source. Answers the number of modules built.
+    int32_t buildGraph(const QB_GraphRecord* table = kGraphTable);
+    // Releases and deletes every module, last built first.
+    void destroyGraph();
+    void prepareModules();
+    void suspendModules();
+    void resumeModules();
+
+    // Points input of module at the graph's copy of control and records the link.
+    void linkControl(QB_ModuleBase* module, int16_t moduleIndex, int32_t control, int32_t input, int16_t count,
+                     int16_t stride, int32_t routeRecorded);
+    // Posts a control change to every module input linked to control.
+    void sendControlEvent(uint32_t time, int32_t control, int32_t state, int32_t intValue, float floatValue);
+    // Sets the graph's copy of a control and tells the linked inputs, at samplePosition.
+    void applyControl(int32_t control, float value);
+
+    // Runs frames of host audio through the graph in sub-blocks that never cross the ring.
+    // Null channel pointers read as silence / are not written. Frames <= 0 does nothing.
+    void process(const float* const* inputs, float* const* outputs, int32_t frames);
+
+    // The graph's own copy of the control values: written only on the audio thread (and by
+    // resume while the host is not processing); module inputs point here.
+    float graphControlValues[kNumControls] = {};
+    QB_ControlLink controlLinks[kNumControls][kMaxLinksPerControl] = {};
+    int32_t controlLinkCount[kNumControls] = {};
+    // Module table index of each code 6000..6386, or -1.
+    int16_t moduleIndexOfCode[6387 - 6000] = {};
+    // Index of the module whose outputs 0 and 1 go to the host, or -1.
+    int32_t outputModule = -1;
+    // Ring length the running graph was built with; process() wraps at this, never at a
+    // block size set after the build.
+    uint32_t graphRing = 0;
+
+protected:
+    // Called at the start of every sub-block, before any module runs.
+    virtual void beforeSubBlock() {}
+};
+
+// The display value of a graph value rounded half up, as events carry it:
+// (int)(v * 10 + 1000.5) - 1000, defined for every float (NaN gives 0, the result is
+// clamped to the int range).
+int32_t qbDisplayRound(float graphValue);

@@ -1,0 +1,13 @@
+// What the plug-in tells a host about itself.
+#pragma once
+
+#include "platform/vst2.h"
+
+constexpr const char* kQbEffectName = "Orvan EQ";
+constexpr const char* kQbVendorString = "Lumetra (Ostrin)";
+constexpr const char* kQbProductString = "Orvan EQ";
+constexpr VstInt32 kQbVendorVersion = 1000;
+constexpr VstInt32 kQbUniqueId = vstFourCC('Z', 'w', 'M', 't');
+constexpr VstInt32 kQbEffectVersion = 1;
+// The answer to effIdentify.
+constexpr VstInt32 kQbIdentify = vstFourCC('N', 'v', 'E', 'f');

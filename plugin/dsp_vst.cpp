@@ -1,28 +1,192 @@
 #include "plugin/dsp_vst.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
+#include "platform/timer_resolution.h"
 #include "plugin/identity.h"
 
-QB_DSP_VST::QB_DSP_VST(audioMasterCallback audioMaster)
-    : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
+namespace {
+
+// The processor whose audio callback is running on this thread, so that setParameter
+// from MIDI input and write-backs from modules take the audio path.
+thread_local const QB_DSP_VST* tlsProcessing = nullptr;
+
+struct AudioScope {
+    const QB_DSP_VST* saved;
+    explicit AudioScope(const QB_DSP_VST* p) : saved(tlsProcessing) { tlsProcessing = p; }
+    ~AudioScope() { tlsProcessing = saved; }
+};
+
+// Sample rates a host may set: anything else (zero, negative, NaN, absurd) is ignored.
+constexpr float kMinSampleRate = 1000.f;
+constexpr float kMaxSampleRate = 1536000.f;
+
+}  // namespace
+
+QB_DSP_VST::QB_DSP_VST(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
+    timerPeriodResult = qbTimeBeginPeriod(1);
+    qbControlMaps();
+    for (auto& m : midiMap) m.store(-1, std::memory_order_relaxed);
+
+    curProgram = 0;
+    emptyNameCounter = 0;
     programsAreChunks(true);
+    bank = new (std::nothrow) QB_ProgramRecord[kNumPrograms];
+    globalRecord = bank;
+    currentRecord = bank;
+    if (bank != nullptr) {
+        seedBank();
+        loadFactoryBank(kFactoryBankName);
+    }
+
+    sampleRateInt = static_cast<int32_t>(sampleRate);
+    samplesPerMs = sampleRate * 0.001f;
+    rebuildTablesIfNeeded();
+
     setNumInputs(2);
     setNumOutputs(2);
     setUniqueID(kQbUniqueId);
     noSoundInStop(false);
     canProcessReplacing(true);
-    // Control changes arrive as MIDI controllers.
     wantEvents(1);
+
+    if (bank != nullptr) {
+        std::lock_guard<std::mutex> lock(hostMutex);
+        setProgramLocked(0);
+        refreshMidiMap();
+    }
 }
 
-QB_DSP_VST::~QB_DSP_VST() = default;
+QB_DSP_VST::~QB_DSP_VST() {
+    if (timerPeriodResult == 0) qbTimeEndPeriod(1);
+    delete[] bank;
+    bank = globalRecord = currentRecord = nullptr;
+    destroyGraph();
+}
+
+bool QB_DSP_VST::onAudioThread() const { return tlsProcessing == this; }
+
+void QB_DSP_VST::rebuildTablesIfNeeded() {
+    if (sampleRateInt == tablesSampleRate) return;
+    pitchCeiling = sampleRateInt / 2;
+    tables.build(sampleRateInt, pitchCeiling);
+    tablesSampleRate = sampleRateInt;
+}
+
+void QB_DSP_VST::setSampleRate(float rate) {
+    std::lock_guard<std::mutex> lock(hostMutex);
+    if (!(rate >= kMinSampleRate && rate <= kMaxSampleRate)) return;
+    sampleRate = rate;
+    samplesPerMs = rate * 0.001f;
+    sampleRateInt = static_cast<int32_t>(rate);
+    rebuildTablesIfNeeded();
+}
+
+void QB_DSP_VST::setBlockSize(VstInt32 size) {
+    std::lock_guard<std::mutex> lock(hostMutex);
+    if (size < 1) return;
+    blockSize = size;
+    internalBlockSize = size < kMaxRing ? size : kMaxRing;
+}
+
+void QB_DSP_VST::suspend() {
+    std::lock_guard<std::mutex> lock(hostMutex);
+    suspended = -1;
+    suspendModules();
+    samplePosition = 0;
+    ringPosition = 0;
+}
+
+void QB_DSP_VST::resume() {
+    std::lock_guard<std::mutex> lock(hostMutex);
+    syncFromAudio();
+    if (internalBlockSize != builtBlockSize || sampleRateInt != builtSampleRate) {
+        builtBlockSize = internalBlockSize;
+        builtSampleRate = sampleRateInt;
+        destroyGraph();
+        ringPosition = 0;
+        glideSuppressed[0] = glideSuppressed[1] = -1;
+        buildGraph();
+        prepareModules();
+        // Every pending change is already in controlValues, which all go out now.
+        toGraph.clear();
+        for (int32_t k = 0; k < kNumControls; ++k) {
+            graphControlValues[k] = controlValues[k];
+            sendControlEvent(samplePosition, k, 0, qbDisplayRound(controlValues[k]), controlValues[k]);
+        }
+    } else {
+        resumeModules();
+    }
+    suspended = 0;
+}
+
+void QB_DSP_VST::beforeSubBlock() {
+    toGraph.drain([this](const QB_ControlMessage& m) {
+        if (m.control == QB_ControlMailbox::kProgramChange) glideSuppressed[0] = -1;
+        else applyControl(m.control, m.value);
+    });
+}
 
 void QB_DSP_VST::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    const size_t bytes = sizeof(float) * static_cast<size_t>(sampleFrames);
-    std::memset(outputs[0], 0, bytes);
-    std::memset(outputs[1], 0, bytes);
+    AudioScope scope(this);
+    QB_SignalGraph::process(inputs, outputs, sampleFrames);
+}
+
+VstInt32 QB_DSP_VST::processEvents(VstEvents* events) {
+    if (events == nullptr) return 1;
+    AudioScope scope(this);
+    // Changes queued by the host before these events must not arrive after them.
+    beforeSubBlock();
+    for (VstInt32 i = 0; i < events->numEvents; ++i) {
+        const VstEvent* e = events->events[i];
+        if (e == nullptr || e->type != kVstMidiType) continue;
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(e);
+        const auto* d = reinterpret_cast<const unsigned char*>(midi->midiData);
+        const uint32_t status = d[0];
+        if (status >= 0xF0) continue;
+        const uint32_t when = samplePosition + static_cast<uint32_t>(midi->deltaFrames);
+        const uint32_t message = status | (uint32_t{d[1]} << 8) | (uint32_t{d[2]} << 16) | (uint32_t{d[3]} << 24);
+        sendControlEvent(when, 20, 0, static_cast<int32_t>(message), 0.f);
+        if ((status & 0xF0) != 0xB0) continue;
+        const int16_t cc = d[1];
+        const float v = static_cast<float>(d[2]) * 0.007874016f;
+        const uint32_t saved = samplePosition;
+        samplePosition = when;
+        // Parameter 0 never follows a controller.
+        for (int32_t p = 1; p < kNumParams; ++p)
+            if (midiMap[p].load(std::memory_order_relaxed) == cc) setParameter(p, v);
+        samplePosition = saved;
+    }
+    return 1;
+}
+
+void QB_DSP_VST::setControlFromModule(int32_t control, float v, int32_t send) {
+    if (control < 0 || control >= kNumControls || !std::isfinite(v)) return;
+    const QB_ControlDescriptor& d = kControlTable[qbControlMaps().parameterEntry[control]];
+    const float span = d.max - d.min;
+    const float x = span != 0.f ? (v * 10.f - d.min) / span : 0.f;
+    if (onAudioThread()) {
+        graphControlValues[control] = v;
+        if (send != 0) sendControlEvent(samplePosition, control, 0, qbDisplayRound(v), v);
+        toHost.push({control, v, x});
+        return;
+    }
+    std::lock_guard<std::mutex> lock(hostMutex);
+    syncFromAudio();
+    controlValues[control] = v;
+    if (control < kNumParams && bank != nullptr) recordFor(control)->values[control] = x;
+    if (send != 0) toGraph.push({control, v, x});
+}
+
+void QB_DSP_VST::syncFromAudio() {
+    toHost.drain([this](const QB_ControlMessage& m) {
+        if (m.control < 0 || m.control >= kNumControls) return;
+        controlValues[m.control] = m.value;
+        if (m.control < kNumParams && bank != nullptr) recordFor(m.control)->values[m.control] = m.normalised;
+    });
+    if (bankWriteRequested.exchange(false, std::memory_order_acq_rel)) writeBankFileLocked();
 }
 
 AudioEffect* qbCreateEffect(audioMasterCallback audioMaster) {

@@ -1,25 +1,109 @@
-// The plug-in processor: the object behind the descriptor the host holds, and the
-// graph host its modules talk to.
+// The plug-in processor: the object behind the descriptor the host holds. It owns the
+// program bank, the control values, the editor (when one exists) and the module graph.
+//
+// Threads: the host's audio thread calls processReplacing and processEvents; the
+// dispatcher/editor thread (and sometimes a third, parameter thread) calls everything
+// else. Host-side state (bank, controlValues, names) is guarded by a mutex that the audio
+// thread never takes; control changes cross to the graph through a lock-free mailbox, and
+// changes made on the audio thread come back to the host side through a second one.
 #pragma once
 
-#include "dsp/framework/graph_host.h"
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
 #include "platform/vst2.h"
 #include "plugin/audio_effect.h"
+#include "plugin/control_mailbox.h"
+#include "plugin/program_record.h"
+#include "plugin/signal_graph.h"
 
-class QB_DSP_VST : public AudioEffectX, public QB_GraphHost {
+class QB_DSP_VST : public AudioEffectX, public QB_SignalGraph {
 public:
     static constexpr VstInt32 kNumPrograms = 16;
     static constexpr VstInt32 kNumParams = 18;
 
-    // Entry point (host's loading thread): fills the descriptor and asks for MIDI.
+    // Entry point (host's loading thread): fills the descriptor, seeds and loads the
+    // bank, asks for MIDI and selects program 0.
     explicit QB_DSP_VST(audioMasterCallback audioMaster);
     // Dispatcher thread (effClose).
     ~QB_DSP_VST() override;
 
-    // Audio thread: no graph yet, so both outputs are silent.
+    // ---- audio thread ----------------------------------------------------------
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
-    // Audio thread: events are taken (and, without a graph, dropped).
-    VstInt32 processEvents(VstEvents* events) override { return 1; }
+    VstInt32 processEvents(VstEvents* events) override;
+
+    // ---- dispatcher thread, while the host is not processing ---------------------
+    void setSampleRate(float rate) override;
+    void setBlockSize(VstInt32 size) override;
+    void suspend() override;
+    void resume() override;
+
+    // ---- any non-audio thread (setParameter also on the audio thread, for MIDI) ----
+    void setParameter(VstInt32 index, float value) override;
+    float getParameter(VstInt32 index) override;
+    void getParameterLabel(VstInt32 index, char* label) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    void setProgram(VstInt32 program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+    VstInt32 getChunk(void** data, bool isPreset) override;
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
+
+    // ---- the processor's own operations ----------------------------------------
+    // Dispatcher/editor thread: MIDI-learn assignments, kept in program record 0.
+    void setMidiController(VstInt32 param, VstInt32 controller);
+    VstInt32 getMidiController(VstInt32 param);
+    // A module (audio thread) or the editor sets a control, in graph units.
+    void setControlFromModule(int32_t control, float value, int32_t send) override;
+    // Writes the 16 programs to the bank file. From the audio thread the write is
+    // deferred to the next dispatcher call.
+    void writeBankFile() override;
+    // Construction: copies the factory bank resource into the bank.
+    void loadFactoryBank(const char* name);
+
+    // ---- state the editor and tests read (dispatcher thread) -----------------------
+    int32_t suspended = 0;
+    float loadedProgramValues[kNumControls] = {};
+    int32_t programChanging = 0;
+    int32_t editorBuilding = -1;
+    int32_t builtSampleRate = 0;
+    int32_t builtBlockSize = 0;
+    int32_t tablesSampleRate = 0;
+    // The current value of every control, in graph units, as the host side knows it.
+    float controlValues[kNumControls] = {};
+    QB_ProgramRecord* bank = nullptr;
+    QB_ProgramRecord* globalRecord = nullptr;
+    QB_ProgramRecord* currentRecord = nullptr;
+    int32_t timerPeriodResult = -1;
+    int32_t emptyNameCounter = 0;
+
+protected:
+    void beforeSubBlock() override;
+
+private:
+    bool onAudioThread() const;
+    // The record that holds parameter p: record 0 for global parameters, else the current.
+    QB_ProgramRecord* recordFor(int32_t param);
+    // Host side, hostMutex held.
+    void setParameterLocked(int32_t index, float x);
+    void setProgramLocked(int32_t program);
+    void syncFromAudio();
+    void refreshMidiMap();
+    void seedBank();
+    void writeBankFileLocked();
+    void rebuildTablesIfNeeded();
+
+    std::mutex hostMutex;
+    QB_ControlMailbox toGraph;  // host threads -> audio thread
+    QB_ControlMailbox toHost;   // audio thread -> host side
+    std::atomic<int16_t> midiMap[kNumParams];
+    std::atomic<bool> bankWriteRequested{false};
+    // getChunk hands out copies, so a host reading a chunk never races a later change.
+    QB_ProgramRecord programChunk{};
+    QB_ProgramRecord bankChunk[kNumPrograms]{};
 };
 
 // Entry point (host's loading thread): creates the processor for a host callback, or

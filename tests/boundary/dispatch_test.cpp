@@ -138,10 +138,9 @@ protected:
     std::vector<float> outR = std::vector<float>(kFrames, 7.f);
 };
 
-TEST_F(Processing, WithoutAGraphBothOutputsAreSilent) {
+TEST_F(Processing, BeforeTheFirstResumeThereIsNoGraphAndBothOutputsAreSilent) {
     host.dispatch(effSetSampleRate, 0, 0, nullptr, 44100.f);
     host.dispatch(effSetBlockSize, 0, 512);
-    host.dispatch(effMainsChanged, 0, 1);
     host.processReplacing(inL.data(), inR.data(), outL.data(), outR.data(), kFrames);
     for (int i = 0; i < kFrames; ++i) {
         ASSERT_EQ(outL[i], 0.f) << i;
@@ -178,8 +177,10 @@ TEST_F(Processing, NonsenseSetUpValuesAreIgnoredAndTheInstanceKeepsWorking) {
     for (VstIntPtr size : {VstIntPtr{0}, VstIntPtr{-64}, VstIntPtr{1} << 40}) host.dispatch(effSetBlockSize, 0, size);
     host.dispatch(effMainsChanged, 0, 1);
     host.processReplacing(inL.data(), inR.data(), outL.data(), outR.data(), kFrames);
-    EXPECT_EQ(outL[kFrames - 1], 0.f);
-    EXPECT_EQ(outR[kFrames - 1], 0.f);
+    for (int i = 0; i < kFrames; ++i) {
+        ASSERT_TRUE(std::isfinite(outL[i])) << i;
+        ASSERT_TRUE(std::isfinite(outR[i])) << i;
+    }
 }
 
 }  // namespace

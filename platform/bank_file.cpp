@@ -1,0 +1,12 @@
+#include "platform/bank_file.h"
+
+#include <cstdio>
+
+const char* const kQbBankFilePath = "VST_PatchMemoryBanks.mem";
+
+bool qbWriteBankFile(const void* data, size_t size) {
+    FILE* f = std::fopen(kQbBankFilePath, "wb");
+    if (f == nullptr) return false;
+    const bool written = std::fwrite(data, 1, size, f) == size;
+    return (std::fclose(f) == 0) && written;
+}

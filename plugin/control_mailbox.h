@@ -47,6 +47,9 @@ public:
     // latest value of every control whose change overflowed the ring.
     template <class Apply>
     void drain(Apply&& apply) {
+        // Overflow bits are taken before the ring's end is read: every change queued ahead
+        // of an overflowed one is then applied first, and the latest value comes last.
+        uint64_t bits = dirty_.exchange(0, std::memory_order_acquire);
         uint32_t head = head_.load(std::memory_order_relaxed);
         const uint32_t tail = tail_.load(std::memory_order_acquire);
         while (head != tail) {
@@ -55,7 +58,6 @@ public:
             head_.store(head, std::memory_order_release);
             apply(m);
         }
-        uint64_t bits = dirty_.exchange(0, std::memory_order_acquire);
         while (bits != 0) {
             const int32_t k = __builtin_ctzll(bits);
             bits &= bits - 1;

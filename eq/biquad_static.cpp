@@ -1,0 +1,91 @@
+#include "eq/biquad_static.h"
+
+#include "eq/biquad_design.h"
+
+QB_DSP_BiQuad_Static::QB_DSP_BiQuad_Static(QB_GraphHost* owner, bool createDisabled)
+    : QB_BiquadEngineCommon(owner, createDisabled, 2) {
+    frequency_ = width_ = gain_ = zeros_;
+    clearStates();
+}
+
+void QB_DSP_BiQuad_Static::setInput(int32_t port, const float* pointer) {
+    QB_ModuleBase::setInput(port, pointer);
+    const float* stream = streamOrZeros(pointer);
+    switch (port) {
+        case kAudioIn1: audioIn_[0] = stream; break;
+        case kAudioIn2:
+            audioIn_[1] = stream;
+            channels_ = pointer != nullptr ? 2 : 1;
+            break;
+        case kFrequencyIn: frequency_ = stream; break;
+        case kWidthIn: width_ = stream; break;
+        case kGainIn: gain_ = stream; break;
+        default: break;
+    }
+}
+
+void QB_DSP_BiQuad_Static::clearStates() {
+    for (auto& channel : states_)
+        for (QB_BiquadState& s : channel) s = {};
+}
+
+void QB_DSP_BiQuad_Static::prepare() {
+    if (!buffersReady_) return;
+    clearStates();
+    prepareCommon();
+    type_ = 0;
+    linearMode_ = 1;
+    sectionCount_ = 1;
+    recompute_ = -1;
+    coefficients_ = {};
+    indexScale_ = qbIndexScale(owner->sampleRateInt);
+    // With no type yet there is nothing to filter with: pass the audio until one arrives.
+    setRoutine(&QB_DSP_BiQuad_Static::passThrough);
+}
+
+void QB_DSP_BiQuad_Static::handleEvent(QB_Event* event, uint32_t offset) {
+    if (!buffersReady_) return;
+    countdown_ = static_cast<int32_t>(ringLength);
+    const int16_t value = static_cast<int16_t>(event->intValue);
+    switch (event->port) {
+        case kAudioIn1: noteAudioRate(*event, offset); break;
+        case kFrequencyIn: frequencyRate_ = static_cast<int16_t>(event->rateFlag); break;
+        case kWidthIn: widthRate_ = static_cast<int16_t>(event->rateFlag); break;
+        case kGainIn: gainRate_ = static_cast<int16_t>(event->rateFlag); break;
+        case kTypeIn: type_ = qbValidBiquadType(event->intValue); break;
+        case kSectionsIn: sectionCount_ = static_cast<int16_t>(qbValidSectionIndex(event->intValue) + 1); break;
+        case kLinearModeIn: linearMode_ = value; break;
+        case kEnabledIn: setEnabled(value); break;
+        case kActiveIn: setActive(value); break;
+        case kClearIn:
+            if (value > 0) clearStates();
+            return;
+        default:
+            return;  // input 1 and unused ports
+    }
+    // Any design input: design on every call while one varies, else once.
+    if (event->port >= kFrequencyIn && event->port <= kLinearModeIn)
+        recompute_ = (frequencyRate_ | widthRate_ | gainRate_) != 0 ? 1 : -1;
+    selectRoutine(active_ != 0 && type_ != 0, false);
+}
+
+void QB_DSP_BiQuad_Static::designSection(uint32_t offset) {
+    if (type_ == 0) return;
+    const QB_BiquadDesign d = qbBeginDesign(owner->tables, indexScale_, type_,
+                                            static_cast<int16_t>(sectionCount_ - 1), linearMode_ != 0, width_[offset]);
+    coefficients_ = qbDesignAt(d, frequency_[offset], gain_[offset]);
+}
+
+void QB_DSP_BiQuad_Static::filter(uint32_t offset, uint32_t count) {
+    if (announced_ != 1) announce(1);
+    if (recompute_ != 0) {
+        designSection(offset);
+        recompute_ = recompute_ == 1 ? 1 : 0;
+    }
+    for (int ch = 0; ch < channels_; ++ch) {
+        qbBiquadCascade(coefficients_, states_[ch], sectionCount_, audioIn_[ch] + offset, audioOut_[ch] + offset,
+                        count);
+        for (int k = 0; k < sectionCount_; ++k) qbClearIfNonFinite(states_[ch][k]);
+    }
+    settleToSilence(offset);
+}

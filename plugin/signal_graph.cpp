@@ -119,6 +119,17 @@ void QB_SignalGraph::resumeModules() {
     for (int32_t i = 0; i < moduleCount; ++i) moduleTable[i]->resume();
 }
 
+void QB_SignalGraph::runSubBlock(uint32_t n) {
+    for (int32_t i = 0; i < moduleCount; ++i) {
+        QB_ModuleBase* m = moduleTable[i];
+        if (m->flags == 0 || m->hasEvents()) m->processBlock(ringPosition, n);
+    }
+    ringPosition += n;
+    if (ringPosition >= graphRing) ringPosition = 0;
+    glideSuppressed[0] = glideSuppressed[1] = 0;
+    samplePosition += n;
+}
+
 void QB_SignalGraph::process(const float* const* inputs, float* const* outputs, int32_t frames) {
     if (frames <= 0) return;
     float* outL = outputs != nullptr ? outputs[0] : nullptr;
@@ -149,22 +160,16 @@ void QB_SignalGraph::process(const float* const* inputs, float* const* outputs, 
             else std::memset(target + ringPosition, 0, nb);
         }
         beforeSubBlock();
-        for (int32_t i = 0; i < moduleCount; ++i) {
-            QB_ModuleBase* m = moduleTable[i];
-            if (m->flags == 0 || m->hasEvents()) m->processBlock(ringPosition, n);
-        }
+        const uint32_t at = ringPosition;
+        runSubBlock(n);
         if (outL != nullptr) {
-            if (srcL != nullptr) std::memcpy(outL + done, srcL + ringPosition, nb);
+            if (srcL != nullptr) std::memcpy(outL + done, srcL + at, nb);
             else std::memset(outL + done, 0, nb);
         }
         if (outR != nullptr) {
-            if (srcR != nullptr) std::memcpy(outR + done, srcR + ringPosition, nb);
+            if (srcR != nullptr) std::memcpy(outR + done, srcR + at, nb);
             else std::memset(outR + done, 0, nb);
         }
-        ringPosition += n;
-        if (ringPosition >= ring) ringPosition = 0;
-        glideSuppressed[0] = glideSuppressed[1] = 0;
-        samplePosition += n;
         done += static_cast<int32_t>(n);
     }
 }

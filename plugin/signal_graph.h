@@ -45,6 +45,9 @@ public:
     // Sets the graph's copy of a control and tells the linked inputs, at samplePosition.
     void applyControl(int32_t control, float value);
 
+    // Runs every module that is awake or has events over n frames at the ring position,
+    // then advances the ring and the sample clock.
+    void runSubBlock(uint32_t n);
     // Runs frames of host audio through the graph in sub-blocks that never cross the ring.
     // Null channel pointers read as silence / are not written. Frames <= 0 does nothing.
     void process(const float* const* inputs, float* const* outputs, int32_t frames);

@@ -6,16 +6,7 @@ TestGraph::TestGraph(int32_t sampleRate, int32_t ringLength) {
     internalBlockSize = ringLength;
     pitchCeiling = sampleRate / 2;
     tables.build(sampleRate, pitchCeiling);
-}
-
-TestGraph::~TestGraph() {
-    for (int i = moduleCount; i-- > 0;) {
-        if (moduleTable[i] != nullptr) {
-            moduleTable[i]->release();
-            delete moduleTable[i];
-            moduleTable[i] = nullptr;
-        }
-    }
+    graphRing = static_cast<uint32_t>(ringLength);
 }
 
 int16_t TestGraph::add(QB_ModuleBase* module) {
@@ -30,25 +21,12 @@ void TestGraph::wire(QB_ModuleBase* from, int32_t outPort, QB_ModuleBase* to, in
     from->connect(to, index, outPort, inPort, 0, 0, 0);
 }
 
-void TestGraph::prepareAll() {
-    for (int i = 0; i < moduleCount; ++i) moduleTable[i]->prepare();
-}
-
-void TestGraph::runSubBlock(uint32_t n) {
-    for (int i = 0; i < moduleCount; ++i) {
-        QB_ModuleBase* m = moduleTable[i];
-        if (m->flags == 0 || m->hasEvents()) m->processBlock(ringPosition, n);
-    }
-    ringPosition += n;
-    if (ringPosition >= static_cast<uint32_t>(internalBlockSize)) ringPosition = 0;
-    glideSuppressed[0] = glideSuppressed[1] = 0;
-    samplePosition += n;
-}
+void TestGraph::prepareAll() { prepareModules(); }
 
 void TestGraph::run(uint32_t frames) {
     while (frames > 0) {
         uint32_t n = frames < 128 ? frames : 128;
-        const uint32_t room = static_cast<uint32_t>(internalBlockSize) - ringPosition;
+        const uint32_t room = graphRing - ringPosition;
         if (n > room) n = room;
         runSubBlock(n);
         frames -= n;

@@ -6,13 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "dsp/framework/graph_host.h"
 #include "dsp/framework/module_base.h"
+#include "plugin/signal_graph.h"
 
-class TestGraph : public QB_GraphHost {
+class TestGraph : public QB_SignalGraph {
 public:
     explicit TestGraph(int32_t sampleRate = 44100, int32_t ringLength = 128);
-    ~TestGraph() override;
 
     // Takes ownership; answers the module's index in the module table.
     int16_t add(QB_ModuleBase* module);
@@ -26,9 +25,6 @@ public:
     void wire(QB_ModuleBase* from, int32_t outPort, QB_ModuleBase* to, int32_t inPort);
     // Calls prepare on every module in table order.
     void prepareAll();
-    // Runs one sub-block of n frames at the current ring position, as the processor does,
-    // then advances the ring and the sample clock.
-    void runSubBlock(uint32_t n);
     // Runs n frames in sub-blocks that never cross the ring's end.
     void run(uint32_t frames);
 

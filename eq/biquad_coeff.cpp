@@ -1,11 +1,5 @@
 #include "eq/biquad_coeff.h"
 
-namespace {
-
-uint32_t roundUp4(uint32_t n) { return (n + 3u) & ~3u; }
-
-}  // namespace
-
 QB_DSP_BiQuad_Coeff::QB_DSP_BiQuad_Coeff(QB_GraphHost* owner, bool createDisabled)
     : QB_ModuleBase(owner, createDisabled) {
     buffersReady_ = true;
@@ -146,7 +140,7 @@ void QB_DSP_BiQuad_Coeff::designCoefficients(uint32_t offset, uint32_t count) {
         qbBeginDesign(owner->tables, indexScale_, type_, sectionIndex_, linearMode_ != 0, width_[0]);
     const QB_BiquadCoefficients c = qbDesignAt(d, frequency_[0], gain_[0]);
     writeSet(0, c);
-    const uint32_t end = offset + roundUp4(count);
+    const uint32_t end = offset + qbRoundUp4(count);
     for (uint32_t i = offset; i < end; ++i) writeSet(i, c);
 }
 
@@ -156,7 +150,7 @@ void QB_DSP_BiQuad_Coeff::zeroCoefficients(uint32_t offset, uint32_t count) {
         sendEvent(time, kBandActiveOut, 0, 0, 0.0f, 0);
     }
     runCountdown(count);
-    const uint32_t end = offset + roundUp4(count);
+    const uint32_t end = offset + qbRoundUp4(count);
     for (int k = 0; k < kCoefficientOutputs; ++k)
         for (uint32_t i = offset; i < end; ++i) coefficients_[k][i] = 0.0f;
 }

@@ -1,8 +1,8 @@
 #include "eq/biquad_engine_common.h"
 
-namespace {
+#include "eq/biquad_section.h"
 
-uint32_t roundUp4(uint32_t n) { return (n + 3u) & ~3u; }
+namespace {
 
 // How close to its first sample a ring must stay to count as settled.
 constexpr float kSettleTolerance = 1e-12f;
@@ -109,7 +109,7 @@ void QB_BiquadEngineCommon::holdSettled(uint32_t offset, uint32_t count) {
     if (inputRate_ != announced_) announce(inputRate_);
     runCountdown(count);
     float* out = audioOut_[0] + offset;
-    const uint32_t n = roundUp4(count);
+    const uint32_t n = qbRoundUp4(count);
     for (uint32_t i = 0; i < n; ++i) out[i] = settledValue_;
 }
 

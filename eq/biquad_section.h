@@ -36,6 +36,9 @@ struct QB_CoefficientStreams {
 
 constexpr float kQbDenormalOffset = 1e-10f;
 
+// Fills may run on to the next multiple of four: every buffer carries four spare floats.
+constexpr uint32_t qbRoundUp4(uint32_t n) { return (n + 3u) & ~3u; }
+
 inline float qbBiquadOutput(const QB_BiquadCoefficients& c, float x, float x1, float x2, float y1, float y2) {
     return c.b0 * x + c.b1 * x1 + c.b2 * x2 - c.a2 * y2 - (c.a1 * y1 + kQbDenormalOffset);
 }

@@ -142,8 +142,9 @@ TEST(BiquadMultiEngine, SilenceInSettlesToExactZeroAfterOneRingAndSleeps) {
     EXPECT_EQ(listener->handled.back().event.rateFlag, 1);
 }
 
-TEST(BiquadMultiEngine, DisablingSilencesAndEnablingOrClearingStartsFromClearedStates) {
-    for (int restart : {Engine::kEnabledIn, Engine::kClearIn}) {
+TEST(BiquadMultiEngine, DisablingSilencesAndEnablingClearingOrSuspendingStartsFromClearedStates) {
+    constexpr int kSuspend = -1;
+    for (int restart : {int{Engine::kEnabledIn}, int{Engine::kClearIn}, kSuspend}) {
         EngineRig r;
         const QB_BiquadCoefficients a = peaking(r.g, 30.0f, 0.4f), b = peaking(r.g, 200.0f, -0.3f);
         r.setBand(1, a);
@@ -155,8 +156,10 @@ TEST(BiquadMultiEngine, DisablingSilencesAndEnablingOrClearingStartsFromClearedS
             r.post(Engine::kEnabledIn, 0);
             for (float v : r.run(noise(300, 4))) ASSERT_EQ(v, 0.0f);
             r.post(Engine::kEnabledIn, 1);
-        } else {
+        } else if (restart == Engine::kClearIn) {
             r.post(Engine::kClearIn, 1);
+        } else {
+            r.engine->suspend();
         }
         const std::vector<float> x = noise(700, 6);
         const std::vector<float> y = r.run(x);

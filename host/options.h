@@ -1,0 +1,43 @@
+// The command line of orvan-render.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Settings applied to the plug-in before rendering, in command-line order.
+struct SettingAction {
+    enum Kind { Program, Set, Load };
+    Kind kind;
+    std::string text;  // N|NAME, NAME=VALUE, or a preset file
+};
+
+struct Options {
+    std::string pluginPath;  // empty: OrvanEq.so beside the executable
+    std::string vsPath;      // second plug-in for --bench
+    std::vector<SettingAction> actions;
+    std::string input;   // empty with --demo
+    std::string output;  // may be empty with --demo, --plot, --bench, --info, --save
+    std::string savePath;
+    std::string plotPath;
+    std::string dryPath;
+    int blockSize = 512;
+    int benchRuns = 0;  // 0: no benchmark
+    bool demo = false;
+    bool info = false;
+    bool quiet = false;
+    bool help = false;
+
+    bool renders() const { return demo || !input.empty(); }
+};
+
+constexpr int kMaxBlockSize = 65536;
+constexpr int kDefaultBenchRuns = 10;
+constexpr int kMaxBenchRuns = 1000;
+
+// Parses and checks the arguments; throws UsageError naming the problem.
+Options parseOptions(int argc, const char* const* argv);
+const char* usageText();
+
+// Audio file formats by extension; empty when the extension is not one we write.
+std::string audioFormatName(const std::string& path);
+bool hasExtension(const std::string& path, const char* extension);

@@ -1,6 +1,7 @@
 #include "plugin/dsp_vst.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <new>
 
@@ -18,6 +19,15 @@ struct AudioScope {
     explicit AudioScope(const QB_DSP_VST* p) : saved(tlsProcessing) { tlsProcessing = p; }
     ~AudioScope() { tlsProcessing = saved; }
 };
+
+// Entry i of a host's event list. The list is longer than the two entries its record
+// type declares, so it is read from its address rather than through the array type.
+const VstEvent* eventAt(const VstEvents* events, VstInt32 i) {
+    const char* list = reinterpret_cast<const char*>(events) + offsetof(VstEvents, events);
+    const VstEvent* e = nullptr;
+    std::memcpy(&e, list + static_cast<size_t>(i) * sizeof e, sizeof e);
+    return e;
+}
 
 // Sample rates a host may set: anything else (zero, negative, NaN, absurd) is ignored.
 constexpr float kMinSampleRate = 1000.f;
@@ -89,6 +99,7 @@ void QB_DSP_VST::setBlockSize(VstInt32 size) {
     if (size < 1) return;
     blockSize = size;
     internalBlockSize = size < kMaxRing ? size : kMaxRing;
+    lastEventFrame.store(size - 1, std::memory_order_relaxed);
 }
 
 void QB_DSP_VST::suspend() {
@@ -140,13 +151,18 @@ VstInt32 QB_DSP_VST::processEvents(VstEvents* events) {
     // Changes queued by the host before these events must not arrive after them.
     beforeSubBlock();
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
-        const VstEvent* e = events->events[i];
+        const VstEvent* e = eventAt(events, i);
         if (e == nullptr || e->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(e);
         const auto* d = reinterpret_cast<const unsigned char*>(midi->midiData);
         const uint32_t status = d[0];
         if (status >= 0xF0) continue;
-        const uint32_t when = samplePosition + static_cast<uint32_t>(midi->deltaFrames);
+        // An event lies within the coming block. A host's offset outside it is brought to
+        // the block's nearer end: an event stamped hours ahead would hold an event record
+        // until then, and enough of them would leave none for later changes.
+        const int32_t last = lastEventFrame.load(std::memory_order_relaxed);
+        const int32_t delta = midi->deltaFrames < 0 ? 0 : (midi->deltaFrames > last ? last : midi->deltaFrames);
+        const uint32_t when = samplePosition + static_cast<uint32_t>(delta);
         const uint32_t message = status | (uint32_t{d[1]} << 8) | (uint32_t{d[2]} << 16) | (uint32_t{d[3]} << 24);
         sendControlEvent(when, 20, 0, static_cast<int32_t>(message), 0.f);
         if ((status & 0xF0) != 0xB0) continue;

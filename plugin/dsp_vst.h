@@ -101,6 +101,8 @@ private:
     QB_ControlMailbox toHost;   // audio thread -> host side
     std::atomic<int16_t> midiMap[kNumParams];
     std::atomic<bool> bankWriteRequested{false};
+    // The last frame of a host block a MIDI event may name: the declared block size - 1.
+    std::atomic<int32_t> lastEventFrame{1023};
     // getChunk hands out copies, so a host reading a chunk never races a later change.
     QB_ProgramRecord programChunk{};
     QB_ProgramRecord bankChunk[kNumPrograms]{};

@@ -49,9 +49,10 @@ void QB_DSP_VST::setProgramLocked(int32_t program) {
     toGraph.push({QB_ControlMailbox::kProgramChange, 0.f, 0.f});
     currentRecord = &bank[program];
     for (int32_t i = 0; i < kNumParams; ++i) {
-        const float value = recordFor(i)->values[i];
-        loadedProgramValues[i] = value;
-        setParameterLocked(i, value);
+        setParameterLocked(i, recordFor(i)->values[i]);
+        // The record now holds the value as the graph took it: a broken chunk's NaN or
+        // out-of-range value never reaches the editor.
+        loadedProgramValues[i] = recordFor(i)->values[i];
     }
     programChanging = 0;
 }

@@ -71,8 +71,10 @@ void QB_ModuleBase::processBlock(uint32_t offset, uint32_t count) {
     while (eventHead != nullptr) {
         QB_Event* e = eventHead;
         // At or after the end of the sub-block: stays queued. Differences rather than
-        // plain comparisons keep this right across the wrap of the sample counter.
-        if (static_cast<int32_t>(e->time - time) >= 0 && e->time - time >= count) {
+        // plain comparisons keep this right across the wrap of the sample counter; time
+        // has moved on to the last event handled, so what is left of the sub-block is
+        // remaining, not count.
+        if (static_cast<int32_t>(e->time - time) >= 0 && e->time - time >= remaining) {
             if (flags == 0 && remaining > 0) runRoutine(offset, remaining);
             e->prev = nullptr;
             return;

@@ -17,7 +17,7 @@
 #include "host/progress.h"
 #include "host/render.h"
 #include "host/settings.h"
-#include "host/spectrum.h"
+#include "host/frequency_analysis.h"
 #include "host/tool_error.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/atomic_file.h"
-#include "host/spectrum.h"
+#include "host/frequency_analysis.h"
 #include "host/tool_error.h"
 
 namespace {

@@ -82,7 +82,7 @@ public:
     virtual void setStopRoutine(QB_Routine r) { stopRoutine = r; }
 
     // ---- helpers for modules -----------------------------------------------
-    // Stores the current routine (what the spec of every class lists as its last slot).
+    // Stores the current routine; routines are the module's own virtual members.
     void setRoutine(QB_Routine r) { routine = r; }
     template <class Module>
     void setRoutine(void (Module::*r)(uint32_t, uint32_t)) { routine = qbRoutine(r); }

@@ -1,4 +1,4 @@
-#include "host/spectrum.h"
+#include "host/frequency_analysis.h"
 
 #include <fftw3.h>
 

@@ -3,6 +3,8 @@
 // stays one the host can read back: a number in 0..1 with a display text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -126,7 +128,8 @@ TEST(HostileChunks, NamesWithoutATerminatorReadAsTheirTwentyFourCharacters) {
     EXPECT_EQ(s.programName(), std::string(24, 'J'));
     // A program chunk without a terminator, and a new name over it.
     std::vector<uint8_t> program = s.chunk(true);
-    std::memset(&program[364], 'x', 26);
+    ASSERT_EQ(program.size(), 390u);
+    std::fill(program.begin() + 364, program.begin() + 390, static_cast<uint8_t>('x'));
     ASSERT_EQ(s.setChunk(program, true), 390);
     EXPECT_EQ(s.programName(), std::string(24, 'x'));
     char shortName[] = "Mix";

@@ -106,7 +106,9 @@ void QB_DSP_VST::suspend() {
     std::lock_guard<std::mutex> lock(hostMutex);
     suspended = -1;
     suspendModules();
-    samplePosition = 0;
+    // The sample clock runs on across a stop: modules keep sample times (held peaks,
+    // design windows, glide deadlines, last crossings, queued events), and restarting the
+    // clock at 0 would leave them hours in the future.
     ringPosition = 0;
 }
 

@@ -182,4 +182,19 @@ TEST(Dynamic, ALouderInputGetsALargerBoostAndAQuietOneASmallerOneThanWithDynamic
                  off, quiet, loud, quietAgain, hot);
 }
 
+TEST(Dynamic, AfterASuspendAndResumeTheLevelFollowsTheNewInputAtOnce) {
+    FrozenEq eq = frozenOn(44100.f, 440.0);
+    ASSERT_TRUE(eq.plugin.ok()) << eq.plugin.error();
+    eq.plugin.set(eqp::kBasic, eqp::kFullBoost);
+    eq.plugin.set(eqp::kDynamic, eqp::kOn);
+    eq.probe.play({}, 1.0);
+    const double quiet = steadyGainDb(eq.probe, 440.0, 0.003);
+    eq.probe.play({{440.0, 0.9}}, 3.0);
+    // A host stops and starts again: held peaks and deadlines must not outlive the stop.
+    eq.plugin.host().dispatch(effMainsChanged, 0, 0);
+    eq.plugin.host().dispatch(effMainsChanged, 0, 1);
+    const double quietAfter = steadyGainDb(eq.probe, 440.0, 0.003);
+    EXPECT_NEAR(quietAfter, quiet, 0.1) << "quiet " << quiet << " dB before, " << quietAfter << " dB after the stop";
+}
+
 }  // namespace

@@ -22,8 +22,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "dsp/framework/lookup_tables.h"
 #include "eq/biquad_section.h"
-#include "plugin/lookup_tables.h"
 
 // A type or section index as it arrives in an event's intValue (its low 16 bits count).
 int16_t qbValidBiquadType(int32_t intValue);

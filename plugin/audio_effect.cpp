@@ -54,7 +54,7 @@ void setStereo(VstSpeakerArrangement& arrangement) {
 // ---- AudioEffect ---------------------------------------------------------------
 
 AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
-    : audioMaster(audioMaster), numPrograms(numPrograms), numParams(numParams) {
+    : audioMaster(audioMaster), numPrograms(numPrograms), numParams(numParams), numControls(numParams) {
     std::memset(&cEffect, 0, sizeof cEffect);
     cEffect.magic = kEffectMagic;
     cEffect.dispatcher = dispatchTrampoline;
@@ -119,7 +119,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         if (text != nullptr && isParameterIndex(index)) getParameterDisplay(index, text);
         return 0;
     case effGetParamName:
-        if (text != nullptr && isParameterIndex(index)) getParameterName(index, text);
+        if (text != nullptr && index >= 0) getParameterName(index, text);
         return 0;
     case effSetSampleRate:
         // The rate is later truncated to an integer and divided by: take only finite
@@ -203,9 +203,9 @@ void AudioEffect::processDoubleReplacingTrampoline(AEffect* e, double** inputs, 
 
 void AudioEffect::setParameterTrampoline(AEffect* e, VstInt32 index, float value) {
     AudioEffect* effect = effectOf(e);
-    // The host reaches only its own parameters, never the internal controls; a NaN has
-    // no position on any control.
-    if (effect == nullptr || !effect->isParameterIndex(index) || std::isnan(value)) return;
+    // The host reaches every control number (it uses 0..numParams-1, the editor all); a
+    // NaN has no position on any control.
+    if (effect == nullptr || index < 0 || index >= effect->numControls || std::isnan(value)) return;
     effect->setParameter(index, value);
 }
 

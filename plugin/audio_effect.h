@@ -7,6 +7,8 @@
 // receive only values in range.
 #pragma once
 
+#include <atomic>
+
 #include "platform/vst2.h"
 #include "plugin/editor_interface.h"
 
@@ -26,23 +28,24 @@ public:
 
     // ---- parameters --------------------------------------------------------------
     // Any host thread (dispatcher, UI or the host's parameter thread); index is a
-    // control number, 0..numParams-1 when it comes from the host.
+    // control number 0..numControls-1 and value is not NaN.
     virtual void setParameter(VstInt32 index, float value) {}
     // Any thread.
     virtual float getParameter(VstInt32 index) { return 0.f; }
     // UI thread: an edit made in the editor; sets the parameter, then tells the host
     // for host parameters only.
     virtual void setParameterAutomated(VstInt32 index, float value);
-    // Dispatcher thread; index in 0..numParams-1, text holds at least 9 bytes.
+    // Dispatcher thread; index in 0..numParams-1 (getParameterName: any index of 0 or
+    // more), text holds at least 9 bytes.
     virtual void getParameterLabel(VstInt32 index, char* label) { label[0] = '\0'; }
     virtual void getParameterDisplay(VstInt32 index, char* text) { text[0] = '\0'; }
     virtual void getParameterName(VstInt32 index, char* text) { text[0] = '\0'; }
 
     // ---- programs ----------------------------------------------------------------
     // Dispatcher thread; program in 0..numPrograms-1.
-    virtual void setProgram(VstInt32 program) { curProgram = program; }
+    virtual void setProgram(VstInt32 program) { curProgram.store(program, std::memory_order_relaxed); }
     // Any thread.
-    virtual VstInt32 getProgram() { return curProgram; }
+    virtual VstInt32 getProgram() { return curProgram.load(std::memory_order_relaxed); }
     // Dispatcher thread; name is a terminated text.
     virtual void setProgramName(char* name) {}
     // Dispatcher thread; name holds at least 25 bytes.
@@ -88,6 +91,9 @@ protected:
         cEffect.flags = state ? (cEffect.flags | flag) : (cEffect.flags & ~flag);
     }
     bool isParameterIndex(VstInt32 index) const { return index >= 0 && index < numParams; }
+    // The host's setParameter reaches every control, not only the host parameters:
+    // 0..numControls-1. Equal to numParams unless the derived class has more controls.
+    void setNumControls(VstInt32 count) { numControls = count; }
 
     audioMasterCallback audioMaster;
     AEffEditor* editor = nullptr;
@@ -95,7 +101,9 @@ protected:
     VstInt32 blockSize = 1024;
     VstInt32 numPrograms;
     VstInt32 numParams;
-    VstInt32 curProgram = 0;
+    VstInt32 numControls;
+    // Written by program changes, read by getProgram on any thread.
+    std::atomic<VstInt32> curProgram{0};
     AEffect cEffect;
 
 private:

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "platform/bit_ops.h"
+
 struct QB_ControlMessage {
     int32_t control;   // 0..40, or kProgramChange
     float value;       // graph units
@@ -59,7 +61,7 @@ public:
             apply(m);
         }
         while (bits != 0) {
-            const int32_t k = __builtin_ctzll(bits);
+            const int32_t k = qbLowestSetBit(bits);
             bits &= bits - 1;
             apply(QB_ControlMessage{k, latestValue_[k].load(std::memory_order_relaxed),
                                     latestNormalised_[k].load(std::memory_order_relaxed)});
@@ -83,4 +85,10 @@ private:
     std::atomic<uint64_t> dirty_{0};
     std::atomic<float> latestValue_[kProgramChange + 1];
     std::atomic<float> latestNormalised_[kProgramChange + 1];
+
+    static_assert((kCapacity & (kCapacity - 1)) == 0, "the ring index wraps with a mask");
+    static_assert(kProgramChange < 64, "one dirty bit per slot");
+    static_assert(std::atomic<uint32_t>::is_always_lock_free && std::atomic<uint64_t>::is_always_lock_free &&
+                      std::atomic<float>::is_always_lock_free,
+                  "the audio thread must never wait on a lock inside an atomic");
 };

@@ -1,5 +1,8 @@
 #include "plugin/control_table.h"
 
+// Kinds are QB_Kind numbers (control_kinds.h), written as numbers so each record stays
+// one line.
+
 // The editor's text font travels in the bitmap field of the kind 72 record.
 // clang-format off
 const QB_ControlDescriptor kControlTable[] = {
@@ -85,22 +88,21 @@ const uint8_t kControlColours[16][4] = {
     {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0},
 };
 
-namespace {
-
-QB_ControlMaps buildControlMaps() {
-    QB_ControlMaps maps{};  // every control starts at record 0, every option count at 0
-    for (int r = 1; r < kControlTableLength && kControlTable[r].kind < kTableEndKind; ++r) {
+QB_ControlMaps::QB_ControlMaps() {
+    // Every control starts at record 0, every option count at 0.
+    for (int32_t c = 0; c < kNumControls; ++c) {
+        parameterEntry[c] = 0;
+        optionCounts_[c].store(0, std::memory_order_relaxed);
+    }
+    for (int r = 1; r < kControlTableLength && kControlTable[r].kind < QB_Kind::kEndOfTable; ++r) {
         const QB_ControlDescriptor& d = kControlTable[r];
         const int32_t control = d.controlNumber();
-        if (d.kind < kControlKindLimit && control < kNumControls) maps.parameterEntry[control] = r;
+        if (d.kind < QB_Kind::kFirstDirective && control < kNumControls) parameterEntry[control] = r;
     }
-    return maps;
 }
-
-}  // namespace
 
 QB_ControlMaps& qbControlMaps() {
     // Built on first use; the language makes this initialisation thread-safe.
-    static QB_ControlMaps maps = buildControlMaps();
+    static QB_ControlMaps maps;
     return maps;
 }

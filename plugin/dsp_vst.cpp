@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/timer_resolution.h"
+#include "plugin/graph_table.h"
 #include "plugin/identity.h"
 
 namespace {
@@ -37,10 +38,12 @@ constexpr float kMaxSampleRate = 1536000.f;
 
 QB_DSP_VST::QB_DSP_VST(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
     timerPeriodResult = qbTimeBeginPeriod(1);
+    for (auto& v : controlValues) v.store(0.f, std::memory_order_relaxed);
     qbControlMaps();
     for (auto& m : midiMap) m.store(-1, std::memory_order_relaxed);
 
-    curProgram = 0;
+    setNumControls(kNumControls);
+    curProgram.store(0, std::memory_order_relaxed);
     emptyNameCounter = 0;
     programsAreChunks(true);
     bank = new (std::nothrow) QB_ProgramRecord[kNumPrograms];
@@ -104,7 +107,7 @@ void QB_DSP_VST::setBlockSize(VstInt32 size) {
 
 void QB_DSP_VST::suspend() {
     std::lock_guard<std::mutex> lock(hostMutex);
-    suspended = -1;
+    suspended.store(-1, std::memory_order_relaxed);
     suspendModules();
     // The sample clock runs on across a stop: modules keep sample times (held peaks,
     // design windows, glide deadlines, last crossings, queued events), and restarting the
@@ -121,18 +124,19 @@ void QB_DSP_VST::resume() {
         destroyGraph();
         ringPosition = 0;
         glideSuppressed[0] = glideSuppressed[1] = -1;
-        buildGraph();
+        buildGraph(kShippedGraph);
         prepareModules();
         // Every pending change is already in controlValues, which all go out now.
         toGraph.clear();
         for (int32_t k = 0; k < kNumControls; ++k) {
-            graphControlValues[k] = controlValues[k];
-            sendControlEvent(samplePosition, k, 0, qbDisplayRound(controlValues[k]), controlValues[k]);
+            const float v = controlValues[k].load(std::memory_order_relaxed);
+            graphControlValues[k] = v;
+            sendControlEvent(samplePosition, k, 0, qbDisplayRound(v), v);
         }
     } else {
         resumeModules();
     }
-    suspended = 0;
+    suspended.store(0, std::memory_order_relaxed);
 }
 
 void QB_DSP_VST::beforeSubBlock() {
@@ -166,7 +170,7 @@ VstInt32 QB_DSP_VST::processEvents(VstEvents* events) {
         const int32_t delta = midi->deltaFrames < 0 ? 0 : (midi->deltaFrames > last ? last : midi->deltaFrames);
         const uint32_t when = samplePosition + static_cast<uint32_t>(delta);
         const uint32_t message = status | (uint32_t{d[1]} << 8) | (uint32_t{d[2]} << 16) | (uint32_t{d[3]} << 24);
-        sendControlEvent(when, 20, 0, static_cast<int32_t>(message), 0.f);
+        sendControlEvent(when, QB_Control::kMidiInput, 0, static_cast<int32_t>(message), 0.f);
         if ((status & 0xF0) != 0xB0) continue;
         const int16_t cc = d[1];
         const float v = static_cast<float>(d[2]) * 0.007874016f;
@@ -193,7 +197,7 @@ void QB_DSP_VST::setControlFromModule(int32_t control, float v, int32_t send) {
     }
     std::lock_guard<std::mutex> lock(hostMutex);
     syncFromAudio();
-    controlValues[control] = v;
+    controlValues[control].store(v, std::memory_order_relaxed);
     if (control < kNumParams && bank != nullptr) recordFor(control)->values[control] = x;
     if (send != 0) toGraph.push({control, v, x});
 }
@@ -201,7 +205,7 @@ void QB_DSP_VST::setControlFromModule(int32_t control, float v, int32_t send) {
 void QB_DSP_VST::syncFromAudio() {
     toHost.drain([this](const QB_ControlMessage& m) {
         if (m.control < 0 || m.control >= kNumControls) return;
-        controlValues[m.control] = m.value;
+        controlValues[m.control].store(m.value, std::memory_order_relaxed);
         if (m.control < kNumParams && bank != nullptr) recordFor(m.control)->values[m.control] = m.normalised;
     });
     if (bankWriteRequested.exchange(false, std::memory_order_acq_rel)) writeBankFileLocked();

@@ -3,26 +3,28 @@
 //
 // Threads: the host's audio thread calls processReplacing and processEvents; the
 // dispatcher/editor thread (and sometimes a third, parameter thread) calls everything
-// else. Host-side state (bank, controlValues, names) is guarded by a mutex that the audio
+// else. Host-side state (bank, control values, names) is guarded by a mutex that the audio
 // thread never takes; control changes cross to the graph through a lock-free mailbox, and
-// changes made on the audio thread come back to the host side through a second one.
+// changes made on the audio thread come back to the host side through a second one. What
+// the editor and other threads read without the mutex (the current program, the control
+// values, the editor state, the suspended flag) is atomic.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 
+#include "dsp/framework/signal_graph.h"
 #include "platform/vst2.h"
 #include "plugin/audio_effect.h"
 #include "plugin/control_mailbox.h"
+#include "plugin/control_table.h"
+#include "plugin/editor_state.h"
+#include "plugin/parameters.h"
 #include "plugin/program_record.h"
-#include "plugin/signal_graph.h"
 
 class QB_DSP_VST : public AudioEffectX, public QB_SignalGraph {
 public:
-    static constexpr VstInt32 kNumPrograms = 16;
-    static constexpr VstInt32 kNumParams = 18;
-
     // Entry point (host's loading thread): fills the descriptor, seeds and loads the
     // bank, asks for MIDI and selects program 0.
     explicit QB_DSP_VST(audioMasterCallback audioMaster);
@@ -40,6 +42,7 @@ public:
     void resume() override;
 
     // ---- any non-audio thread (setParameter also on the audio thread, for MIDI) ----
+    // Any control number 0..40; others are ignored.
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
     void getParameterLabel(VstInt32 index, char* label) override;
@@ -64,16 +67,21 @@ public:
     // Construction: copies the factory bank resource into the bank.
     void loadFactoryBank(const char* name);
 
-    // ---- state the editor and tests read (dispatcher thread) -----------------------
-    int32_t suspended = 0;
-    float loadedProgramValues[kNumControls] = {};
-    int32_t programChanging = 0;
-    int32_t editorBuilding = -1;
+    // ---- state the editor reads, any thread --------------------------------------
+    // The current value of a control in graph units, as the host side knows it (0 for a
+    // number outside 0..40).
+    float controlValue(int32_t control) const {
+        return control >= 0 && control < kNumControls ? controlValues[control].load(std::memory_order_relaxed) : 0.f;
+    }
+    // True between suspend and resume.
+    bool isSuspended() const { return suspended.load(std::memory_order_relaxed) != 0; }
+    QB_EditorState& editorState() { return editor_; }
+    const QB_EditorState& editorState() const { return editor_; }
+
+    // ---- host-side state: dispatcher thread under the host mutex (tests read it) ------
     int32_t builtSampleRate = 0;
     int32_t builtBlockSize = 0;
     int32_t tablesSampleRate = 0;
-    // The current value of every control, in graph units, as the host side knows it.
-    float controlValues[kNumControls] = {};
     QB_ProgramRecord* bank = nullptr;
     QB_ProgramRecord* globalRecord = nullptr;
     QB_ProgramRecord* currentRecord = nullptr;
@@ -97,7 +105,14 @@ private:
     void rebuildTablesIfNeeded();
 
     std::mutex hostMutex;
-    QB_ControlMailbox toGraph;  // host threads -> audio thread
+    // Written under hostMutex, read without it (controlValue).
+    std::atomic<float> controlValues[kNumControls];
+    std::atomic<int32_t> suspended{0};
+    QB_EditorState editor_;
+    // Host threads -> audio thread. Its producers all hold hostMutex, so it has one
+    // producer at a time; the audio thread drains it before each sub-block, and resume
+    // clears it (also a drain) only while the host is not processing.
+    QB_ControlMailbox toGraph;
     QB_ControlMailbox toHost;   // audio thread -> host side
     std::atomic<int16_t> midiMap[kNumParams];
     std::atomic<bool> bankWriteRequested{false};

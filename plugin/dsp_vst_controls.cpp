@@ -19,8 +19,6 @@ const QB_ControlDescriptor& descriptorOf(int32_t control) {
     return kControlTable[qbControlMaps().parameterEntry[control]];
 }
 
-bool isSelectorKind(int16_t kind) { return kind == 14 || (kind >= 17 && kind <= 25) || kind == 49; }
-
 }  // namespace
 
 QB_ProgramRecord* QB_DSP_VST::recordFor(int32_t param) {
@@ -46,7 +44,7 @@ void QB_DSP_VST::setParameterLocked(int32_t index, float value) {
     const float x = sanitiseNormalised(value);
     const QB_ControlDescriptor& d = descriptorOf(index);
     const float v = ((d.max - d.min) * x + d.min) * 0.1f;
-    controlValues[index] = v;
+    controlValues[index].store(v, std::memory_order_relaxed);
     if (index < kNumParams && bank != nullptr) recordFor(index)->values[index] = x;
     toGraph.push({index, v, x});
 }
@@ -80,8 +78,8 @@ void QB_DSP_VST::getParameterDisplay(VstInt32 index, char* text) {
     syncFromAudio();
     const QB_ControlDescriptor& d = descriptorOf(index);
     const float x = bank != nullptr ? sanitiseNormalised(recordFor(index)->values[index]) : 0.f;
-    if (isSelectorKind(d.kind)) {
-        const int32_t n = qbControlMaps().optionCount[index];
+    if (QB_Kind::isSelector(d.kind)) {
+        const int32_t n = qbControlMaps().optionCount(index);
         if (n <= 0) return;
         const int32_t i = static_cast<int32_t>(static_cast<float>(n - 1) * x);
         const char* item = d.options;
@@ -95,8 +93,8 @@ void QB_DSP_VST::getParameterDisplay(VstInt32 index, char* text) {
             qbCopyText(text, item, len < 8 ? len : 8);
             return;
         }
-    } else if (d.kind == 36 || d.kind == 37) {
+    } else if (d.kind == QB_Kind::kGlobalNumberDisplay || d.kind == QB_Kind::kGlobalNameDisplay) {
         return;
     }
-    float2string(controlValues[index] * 10.f, text, 8);
+    float2string(controlValues[index].load(std::memory_order_relaxed) * 10.f, text, 8);
 }

@@ -12,9 +12,10 @@ void QB_DSP_VST::seedBank() {
         QB_ProgramRecord& r = bank[k];
         std::memset(&r, 0, sizeof r);
         for (auto& c : r.midiControllers) c = -1;
-        for (int32_t i = 1; i < kControlTableLength && kControlTable[i].kind < kTableEndKind; ++i) {
+        for (int32_t i = 1; i < kControlTableLength && kControlTable[i].kind < QB_Kind::kEndOfTable; ++i) {
             const QB_ControlDescriptor& d = kControlTable[i];
-            if (d.controlNumber() < kNumParams && d.kind < 50) r.midiControllers[d.controlNumber()] = d.aux;
+            if (d.controlNumber() < kNumParams && d.kind < QB_Kind::kFirstNonParameter)
+                r.midiControllers[d.controlNumber()] = d.aux;
         }
         char name[32] = {};
         std::snprintf(name, sizeof name, "Empty %2.0f", static_cast<double>(emptyNameCounter + 1));
@@ -43,8 +44,8 @@ void QB_DSP_VST::setProgram(VstInt32 program) {
 }
 
 void QB_DSP_VST::setProgramLocked(int32_t program) {
-    curProgram = program;
-    programChanging = -1;
+    curProgram.store(program, std::memory_order_relaxed);
+    editor_.setProgramChanging(true);
     // The glides jump to the new program's values instead of sliding there.
     toGraph.push({QB_ControlMailbox::kProgramChange, 0.f, 0.f});
     currentRecord = &bank[program];
@@ -52,9 +53,9 @@ void QB_DSP_VST::setProgramLocked(int32_t program) {
         setParameterLocked(i, recordFor(i)->values[i]);
         // The record now holds the value as the graph took it: a broken chunk's NaN or
         // out-of-range value never reaches the editor.
-        loadedProgramValues[i] = recordFor(i)->values[i];
+        editor_.setLoadedProgramValue(i, recordFor(i)->values[i]);
     }
-    programChanging = 0;
+    editor_.setProgramChanging(false);
 }
 
 void QB_DSP_VST::setProgramName(char* name) {
@@ -103,7 +104,7 @@ VstInt32 QB_DSP_VST::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
         const size_t n = static_cast<size_t>(byteSize) < kBankImageSize ? static_cast<size_t>(byteSize) : kBankImageSize;
         std::memcpy(bank, data, n);
     }
-    setProgramLocked(curProgram);
+    setProgramLocked(curProgram.load(std::memory_order_relaxed));
     refreshMidiMap();
     return byteSize;
 }

@@ -2,9 +2,11 @@
 
 #include <initializer_list>
 
+#include "plugin/module_registry.h"
+
 // Constant inputs read these values through their index (source - 5500). The tenths
 // are the float literals 0.1f .. 0.9f, not multiples of 0.1f.
-constexpr float kGraphConstants[256] = {
+constexpr float kGraphConstants[kGraphNumConstants] = {
     // 0..50
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25,
     26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
@@ -46,7 +48,7 @@ constexpr Source ctl(int control) { return {static_cast<int16_t>(control), 0}; }
 // The constant with this value; its first index in kGraphConstants. A value missing from
 // the constants gives an invalid source, which the check below rejects at compile time.
 constexpr Source k(float value) {
-    for (int i = 0; i < 256; ++i)
+    for (int i = 0; i < kGraphNumConstants; ++i)
         if (kGraphConstants[i] == value) return {static_cast<int16_t>(kGraphFirstConstant + i), 0};
     return {-1, 0};
 }
@@ -61,12 +63,12 @@ constexpr void append(QB_GraphRecord& r, int& count, int input, Source from) {
     r.connections[count].output = from.output;
     r.connections[count].source = from.source;
     ++count;
-    if (count < 64) r.connections[count].input = kGraphEndOfConnections;
+    if (count < kGraphConnectionsPerRecord) r.connections[count].input = kGraphEndOfConnections;
 }
 
 constexpr int connectionCount(const QB_GraphRecord& r) {
     int n = 0;
-    while (n < 64 && r.connections[n].input != kGraphEndOfConnections) ++n;
+    while (n < kGraphConnectionsPerRecord && r.connections[n].input != kGraphEndOfConnections) ++n;
     return n;
 }
 
@@ -187,3 +189,5 @@ constexpr bool sourcesAreValid() {
 static_assert(sourcesAreValid(), "a graph input names a missing constant or a later module");
 
 }  // namespace
+
+const QB_GraphDefinition kShippedGraph = {kGraphTable, kGraphConstants, qbCreateModule};

@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "plugin/parameters.h"
+
 #pragma pack(push, 2)
 struct QB_ProgramRecord {
-    float values[18];             // offset 0
-    int16_t midiControllers[18];  // offset 72, -1 = none
+    float values[kNumParams];             // offset 0
+    int16_t midiControllers[kNumParams];  // offset 72, -1 = none
     uint8_t reserved[256];        // offset 108, carried unchanged
     char name[24];                // offset 364
     char terminator;              // offset 388, always 0
@@ -23,7 +25,6 @@ static_assert(offsetof(QB_ProgramRecord, terminator) == 388, "layout");
 static_assert(sizeof(QB_ProgramRecord) == 392, "records are 392 bytes in memory");
 
 constexpr size_t kProgramStreamSize = 390;
-constexpr int kNumPrograms = 16;
 constexpr size_t kBankImageSize = kNumPrograms * sizeof(QB_ProgramRecord);  // 6272
 constexpr size_t kBankFileSize = kNumPrograms * kProgramStreamSize;          // 6240
 constexpr size_t kFactoryResourceSize = 32 * kProgramStreamSize;            // 12480

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "../plugin/program_record.h"
+#include "plugin/program_record.h"
 
 namespace {
 
 constexpr int kResourceRecords = static_cast<int>(kFactoryResourceSize / kProgramStreamSize);
-constexpr int kNumValues = 18;
+constexpr int kNumValues = kNumParams;
 constexpr size_t kNameLength = sizeof(QB_ProgramRecord::name);
 
 struct Program {

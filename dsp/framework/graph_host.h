@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "dsp/framework/event_pool.h"
-#include "plugin/lookup_tables.h"
+#include "dsp/framework/lookup_tables.h"
 
 class QB_ModuleBase;
 

@@ -1,8 +1,9 @@
 #include "dsp/framework/module_base.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include "platform/aligned_memory.h"
 
 QB_ModuleBase::QB_ModuleBase(QB_GraphHost* owner_, bool createDisabled)
     : eventHead(nullptr), eventTail(nullptr), owner(owner_) {
@@ -42,12 +43,12 @@ QB_ModuleBase::~QB_ModuleBase() {
 float* QB_ModuleBase::allocateBuffer(uint32_t n) {
     size_t bytes = (static_cast<size_t>(n) * sizeof(float) + 15u) & ~static_cast<size_t>(15u);
     if (bytes == 0) bytes = 16;
-    void* p = std::aligned_alloc(16, bytes);
+    void* p = qbAlignedAlloc(16, bytes);
     if (p != nullptr) std::memset(p, 0, bytes);
     return static_cast<float*>(p);
 }
 
-void QB_ModuleBase::freeBuffer(float* buffer) { std::free(buffer); }
+void QB_ModuleBase::freeBuffer(float* buffer) { qbAlignedFree(buffer); }
 
 float* QB_ModuleBase::allocateOutput(int32_t port) {
     if (port < 0 || port >= kMaxPorts) return nullptr;

@@ -29,13 +29,13 @@ TEST_P(Style, FullBoostAndFullCutReachTheStylesGainRangeOnTheBasicAndHighsBands)
     const StyleCase c = GetParam();
     FrozenEq eq(ORVAN_PLUGIN_PATH, 44100.f, {{55.0, 0.3}, {kFundamental, 0.3}});
     ASSERT_TRUE(eq.plugin.ok()) << eq.plugin.error();
-    eq.plugin.set(eqp::kStyle, eqp::kOption[c.style]);
+    eq.plugin.set(QB_Control::kStyle, eqp::kOption[c.style]);
 
     struct Band {
         int32_t slider;
         double lo, hi;
     };
-    const Band bands[2] = {{eqp::kBasic, 300.0, 650.0}, {eqp::kHighs, 5000.0, 12500.0}};
+    const Band bands[2] = {{QB_Control::kBasic, 300.0, 650.0}, {QB_Control::kHighs, 5000.0, 12500.0}};
     for (const Band& b : bands) {
         eq.plugin.set(b.slider, eqp::kFullBoost);
         const ResponseProbe::Extremum boost = eq.probe.peak(b.lo, b.hi);
@@ -56,10 +56,10 @@ INSTANTIATE_TEST_SUITE_P(AllThree, Style,
 
 // Gain one octave above the frozen Basic band: the wider the band, the further it reaches.
 double octaveAboveDb(FrozenEq& eq, int style, float slider) {
-    eq.plugin.set(eqp::kStyle, eqp::kOption[style]);
-    eq.plugin.set(eqp::kBasic, slider);
+    eq.plugin.set(QB_Control::kStyle, eqp::kOption[style]);
+    eq.plugin.set(QB_Control::kBasic, slider);
     const double db = eq.probe.gainDb(2.0 * kFundamental);
-    eq.plugin.set(eqp::kBasic, eqp::kFlat);
+    eq.plugin.set(QB_Control::kBasic, eqp::kFlat);
     return db;
 }
 
@@ -97,8 +97,8 @@ TEST_P(HighsMode, PutsTheHighsBandOnItsFrequencyOrJustBelowHalfTheSampleRate) {
     // Frozen, so that the tracking bands do not follow the probes.
     FrozenEq eq(ORVAN_PLUGIN_PATH, c.rate, {{55.0, 0.3}, {kFundamental, 0.3}});
     ASSERT_TRUE(eq.plugin.ok()) << eq.plugin.error();
-    eq.plugin.set(eqp::kHighsMode, eqp::kOption[c.mode]);
-    const ResponseProbe::Extremum p = eq.peakWith(eqp::kHighs, 4000.0, 0.49 * c.rate);
+    eq.plugin.set(QB_Control::kHighsMode, eqp::kOption[c.mode]);
+    const ResponseProbe::Extremum p = eq.peakWith(QB_Control::kHighs, 4000.0, 0.49 * c.rate);
     if (c.wantedHz > 0.0) {
         EXPECT_NEAR(p.hz, c.wantedHz, 0.02 * c.wantedHz) << "peak " << p.db << " dB";
     } else {

@@ -43,21 +43,21 @@ TEST_P(Tracking, TheBandsSitOnTheFrozenPitchesAtSixDecibelsAndTheHarmonicsOnTwoA
     FrozenEq eq = frozenOn(rate, f);
     ASSERT_TRUE(eq.plugin.ok()) << eq.plugin.error();
 
-    const ResponseProbe::Extremum basic = eq.peakWith(eqp::kBasic, f / 1.45, f * 1.55);
+    const ResponseProbe::Extremum basic = eq.peakWith(QB_Control::kBasic, f / 1.45, f * 1.55);
     EXPECT_NEAR(basic.hz, f, 0.02 * f) << "Basic +5 peaks at " << basic.hz << " Hz";
     EXPECT_NEAR(basic.db, 6.0, 0.3) << "Basic +5 peak at " << basic.hz << " Hz";
 
-    const ResponseProbe::Extremum bass = eq.peakWith(eqp::kBass, 38.0, 90.0);
+    const ResponseProbe::Extremum bass = eq.peakWith(QB_Control::kBass, 38.0, 90.0);
     EXPECT_NEAR(bass.hz, kBassTone, 0.02 * kBassTone) << "Bass +5 peaks at " << bass.hz << " Hz";
     EXPECT_NEAR(bass.db, 6.0, 0.3) << "Bass +5 peak at " << bass.hz << " Hz";
 
-    eq.plugin.set(eqp::kMulti2nd, eqp::kFollowsBasic);
-    const ResponseProbe::Extremum second = eq.peakWith(eqp::kSecondHarmonic, 1.4 * f, 2.8 * f);
+    eq.plugin.set(QB_Control::kMulti2nd, eqp::kFollowsBasic);
+    const ResponseProbe::Extremum second = eq.peakWith(QB_Control::kSecondHarmonic, 1.4 * f, 2.8 * f);
     EXPECT_NEAR(second.hz, 2.0 * basic.hz, 0.02 * 2.0 * basic.hz)
         << "2nd Harmonic +5 peaks at " << second.hz << " Hz, Basic at " << basic.hz << " Hz";
 
-    eq.plugin.set(eqp::kMultiHigh, eqp::kFollowsBasic);
-    const ResponseProbe::Extremum high = eq.peakWith(eqp::kHighHarmonic, 2.2 * f, 4.0 * f);
+    eq.plugin.set(QB_Control::kMultiHigh, eqp::kFollowsBasic);
+    const ResponseProbe::Extremum high = eq.peakWith(QB_Control::kHighHarmonic, 2.2 * f, 4.0 * f);
     EXPECT_NEAR(high.hz, 3.0 * basic.hz, 0.02 * 3.0 * basic.hz)
         << "High Harmonic +5 peaks at " << high.hz << " Hz, Basic at " << basic.hz << " Hz";
 
@@ -84,8 +84,8 @@ TEST_P(Tracking, WithMultiOnTheHarmonicBandsFollowTheirOwnDetectorsInsteadOfTheB
     };
     // One harmonic tone per run: the prefilters are gentle, and a second tone near one
     // detector's band would add crossings of its own.
-    const Harmonic harmonics[2] = {{"2nd Harmonic", eqp::kSecondHarmonic, eqp::kMulti2nd, wholeHalfPeriodTone(rate, 3000.0)},
-                                   {"High Harmonic", eqp::kHighHarmonic, eqp::kMultiHigh, wholeHalfPeriodTone(rate, 4800.0)}};
+    const Harmonic harmonics[2] = {{"2nd Harmonic", QB_Control::kSecondHarmonic, QB_Control::kMulti2nd, wholeHalfPeriodTone(rate, 3000.0)},
+                                   {"High Harmonic", QB_Control::kHighHarmonic, QB_Control::kMultiHigh, wholeHalfPeriodTone(rate, 4800.0)}};
     for (const Harmonic& h : harmonics) {
         FrozenEq eq = frozenOn(rate, f, {{h.tone, 0.1}});
         ASSERT_TRUE(eq.plugin.ok()) << eq.plugin.error();
@@ -112,12 +112,12 @@ INSTANTIATE_TEST_SUITE_P(FundamentalsAcrossTheBasicRange, Tracking,
 double secondsToReach440(float response) {
     auto reached = [response](double t) {
         HostedPlugin plugin(ORVAN_PLUGIN_PATH, 44100.f);
-        plugin.set(eqp::kResponse, response);
-        plugin.set(eqp::kBasic, eqp::kFullBoost);
+        plugin.set(QB_Control::kResponse, response);
+        plugin.set(QB_Control::kBasic, eqp::kFullBoost);
         ResponseProbe probe = plugin.probe();
         probe.play({{220.0, kToneLevel}}, 1.0);
         probe.play({{440.0, kToneLevel}}, t);
-        plugin.set(eqp::kFreeze, eqp::kOn);
+        plugin.set(QB_Control::kFreeze, eqp::kOn);
         return probe.peak(330.0, 480.0).hz >= 0.98 * 440.0;
     };
     double lo = 0.0;
@@ -159,10 +159,10 @@ double steadyGainDb(ResponseProbe& probe, double hz, double amplitude) {
 TEST(Dynamic, ALouderInputGetsALargerBoostAndAQuietOneASmallerOneThanWithDynamicOff) {
     FrozenEq eq = frozenOn(44100.f, 440.0);
     ASSERT_TRUE(eq.plugin.ok()) << eq.plugin.error();
-    eq.plugin.set(eqp::kBasic, eqp::kFullBoost);
+    eq.plugin.set(QB_Control::kBasic, eqp::kFullBoost);
     const double off = steadyGainDb(eq.probe, 440.0, 0.3);
 
-    eq.plugin.set(eqp::kDynamic, eqp::kOn);
+    eq.plugin.set(QB_Control::kDynamic, eqp::kOn);
     eq.probe.play({}, 1.0);
     const double quiet = steadyGainDb(eq.probe, 440.0, 0.003);
     const double loud = steadyGainDb(eq.probe, 440.0, 0.9);
@@ -185,8 +185,8 @@ TEST(Dynamic, ALouderInputGetsALargerBoostAndAQuietOneASmallerOneThanWithDynamic
 TEST(Dynamic, AfterASuspendAndResumeTheLevelFollowsTheNewInputAtOnce) {
     FrozenEq eq = frozenOn(44100.f, 440.0);
     ASSERT_TRUE(eq.plugin.ok()) << eq.plugin.error();
-    eq.plugin.set(eqp::kBasic, eqp::kFullBoost);
-    eq.plugin.set(eqp::kDynamic, eqp::kOn);
+    eq.plugin.set(QB_Control::kBasic, eqp::kFullBoost);
+    eq.plugin.set(QB_Control::kDynamic, eqp::kOn);
     eq.probe.play({}, 1.0);
     const double quiet = steadyGainDb(eq.probe, 440.0, 0.003);
     eq.probe.play({{440.0, 0.9}}, 3.0);

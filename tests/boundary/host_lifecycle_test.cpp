@@ -1,24 +1,19 @@
 // Host behaviour: opening and closing (cold and warm), many instances at once, suspend and
 // resume with and without changes, and editor opcodes before any editor exists.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
 #include "host_session.h"
+#include "platform/dynamic_library.h"
 
 namespace {
 
 using host_suite::Session;
 using host_suite::Stereo;
 
-bool libraryLoaded() {
-    void* handle = dlopen(ORVAN_PLUGIN_PATH, RTLD_NOW | RTLD_NOLOAD);
-    if (handle == nullptr) return false;
-    dlclose(handle);
-    return true;
-}
+bool libraryLoaded() { return qbLibraryIsLoaded(ORVAN_PLUGIN_PATH); }
 
 Stereo firstSecondOf(VstInt32 program) {
     Session s;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/vst_host.h"
+#include "support/math_constants.h"
 
 namespace host_suite {
 
@@ -31,9 +32,9 @@ struct Stereo {
 inline float musicalSample(int c, uint64_t n, float rate) {
     const double t = static_cast<double>(n) / rate;
     const double f = c == 0 ? 196.0 : 293.66;
-    const double swell = 0.6 + 0.4 * std::sin(2.0 * M_PI * 0.7 * t);
-    const double tone = std::sin(2.0 * M_PI * f * t) + 0.5 * std::sin(4.0 * M_PI * f * t + 0.3) +
-                        0.25 * std::sin(6.0 * M_PI * f * t + 0.7);
+    const double swell = 0.6 + 0.4 * std::sin(2.0 * kPi * 0.7 * t);
+    const double tone = std::sin(2.0 * kPi * f * t) + 0.5 * std::sin(4.0 * kPi * f * t + 0.3) +
+                        0.25 * std::sin(6.0 * kPi * f * t + 0.7);
     return static_cast<float>(0.25 * swell * tone);
 }
 

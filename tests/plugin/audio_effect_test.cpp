@@ -107,7 +107,7 @@ TEST_F(AudioEffectTest, OnlyUsableSampleRatesAndBlockSizesReachTheEffect) {
     dispatch(effSetSampleRate, 0, 0, nullptr, 48000.f);
     for (VstIntPtr size : {VstIntPtr{0}, VstIntPtr{-1}}) dispatch(effSetBlockSize, 0, size);
     dispatch(effSetBlockSize, 0, 64);
-    dispatch(effSetBlockSize, 0, VstIntPtr{1} << 40);
+    dispatch(effSetBlockSize, 0, std::numeric_limits<VstIntPtr>::max());
     EXPECT_EQ(gLog, (std::vector<std::string>{"rate 48000.000000", "block 64", "block 2147483647"}));
 }
 

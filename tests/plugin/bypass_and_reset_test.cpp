@@ -26,8 +26,8 @@ StereoBlockFn rigProcessor(ProcessorRig& rig) {
 // A processor on "Default Flat", locked onto 440 Hz with the Basic band at +5.
 struct BoostedAt440 {
     BoostedAt440() : probe(rigProcessor(rig), 44100.0) {
-        rig.vst->setParameter(eqp::kResponse, eqp::kQuickResponse);
-        rig.vst->setParameter(eqp::kBasic, eqp::kFullBoost);
+        rig.vst->setParameter(QB_Control::kResponse, eqp::kQuickResponse);
+        rig.vst->setParameter(QB_Control::kBasic, eqp::kFullBoost);
         probe.play({{440.0, 0.3}}, 1.0);
     }
     ProcessorRig rig{44100.f, 512};
@@ -39,7 +39,7 @@ TEST(Bypass, PassesEverySampleUnchangedWhileOnAndFiltersAgainWhenSwitchedOff) {
     const double before = eq.probe.gainDb(440.0);
     ASSERT_NEAR(before, 6.0, 0.3);
 
-    eq.rig.vst->setParameter(eqp::kBypass, 1.f);
+    eq.rig.vst->setParameter(QB_Control::kBypass, 1.f);
     // Stereo material with different channels, full-scale peaks and awkward block sizes,
     // from the first block after the switch on.
     uint64_t seed = 1;
@@ -58,7 +58,7 @@ TEST(Bypass, PassesEverySampleUnchangedWhileOnAndFiltersAgainWhenSwitchedOff) {
         ASSERT_EQ(std::memcmp(eq.rig.outR.data(), inR.data(), n * sizeof(float)), 0) << "right, block " << block;
     }
 
-    eq.rig.vst->setParameter(eqp::kBypass, 0.f);
+    eq.rig.vst->setParameter(QB_Control::kBypass, 0.f);
     const ResponseProbe::Transfer after = eq.probe.measure(440.0);
     EXPECT_NEAR(after.leftDb(), before, 0.05);
     EXPECT_NEAR(after.rightDb(), before, 0.05);
@@ -85,18 +85,18 @@ TEST(Reset, PressAndReleaseBringTheFiveSlidersToZeroAndTheResponseToFlatInEveryS
         for (bool processBetween : {false, true}) {
             BoostedAt440 eq;
             QB_DSP_VST& v = *eq.rig.vst;
-            v.setParameter(eqp::kStyle, eqp::kOption[style]);
-            for (int k = 0; k < 5; ++k) v.setParameter(eqp::kBass + k, sliders[k]);
+            v.setParameter(QB_Control::kStyle, eqp::kOption[style]);
+            for (int k = 0; k < 5; ++k) v.setParameter(QB_Control::kBass + k, sliders[k]);
             double furthest = 0.0;
             for (double hz : {110.0, 440.0, 1320.0}) furthest = std::max(furthest, std::fabs(eq.probe.gainDb(hz)));
             ASSERT_GT(furthest, 1.0) << "style " << style << ": the sliders must move the response first";
 
-            v.setParameter(eqp::kReset, 1.f);
+            v.setParameter(QB_Control::kReset, 1.f);
             if (processBetween) eq.rig.process(64);
-            v.setParameter(eqp::kReset, 0.f);
+            v.setParameter(QB_Control::kReset, 0.f);
             eq.rig.process(4410);
 
-            for (int k = 0; k < 5; ++k) EXPECT_EQ(v.getParameter(eqp::kBass + k), 0.5f) << "style " << style;
+            for (int k = 0; k < 5; ++k) EXPECT_EQ(v.getParameter(QB_Control::kBass + k), 0.5f) << "style " << style;
             const char* how = processBetween ? "press, block, release" : "press and release together";
             const double worst = expectFlat(eq.probe, how);
             reportFigure("reset style %d (%s): sliders read 0.5, largest deviation from flat %.4f dB", style, how, worst);

@@ -15,7 +15,7 @@ const QB_ControlDescriptor& entryOf(int control) { return kControlTable[qbContro
 
 TEST(ControlTable, HasFortyFiveRecordsOfWhichOnlyTheLastEndsTheTable) {
     ASSERT_EQ(kControlTableLength, 45);
-    for (int r = 0; r < 44; ++r) EXPECT_LT(kControlTable[r].kind, kTableEndKind) << "record " << r;
+    for (int r = 0; r < 44; ++r) EXPECT_LT(kControlTable[r].kind, QB_Kind::kEndOfTable) << "record " << r;
     EXPECT_EQ(kControlTable[44].kind, 76);
     EXPECT_EQ(text(kControlTable[0].bitmap), "orvanD.png");
     EXPECT_EQ(text(kControlTable[0].name), "orvanD.png");
@@ -36,7 +36,7 @@ TEST(ControlTable, HostParametersHaveTheListedNamesRangesAndKinds) {
         float min, max;
         int kind;
     };
-    const Parameter expected[kNumParameters] = {
+    const Parameter expected[kNumParams] = {
         {"orvanD.png", 0, 0, 0},      {"orvanD.png", 0, 0, 0},     {"Style", 0, 2, 14},
         {"Highs Mode", 0, 2, 14},     {"Response", 1000, 5, 0},    {"Bandwidth", 0.5f, 1, 0},
         {"Dynamic", 0, 1, 8},         {"Freeze", 0, 1, 8},         {"Multi 2nd", 1, 0, 8},
@@ -44,7 +44,7 @@ TEST(ControlTable, HostParametersHaveTheListedNamesRangesAndKinds) {
         {"2nd Harmonic", -5, 5, 4},   {"High Harmonic", -5, 5, 4}, {"Highs", -5, 5, 4},
         {"orvanD.png", 0, 0, 0},      {"orvanD.png", 0, 0, 0},     {"orvanD.png", 0, 0, 0},
     };
-    for (int p = 0; p < kNumParameters; ++p) {
+    for (int p = 0; p < kNumParams; ++p) {
         const QB_ControlDescriptor& d = entryOf(p);
         EXPECT_EQ(text(d.name), expected[p].name) << "parameter " << p;
         EXPECT_EQ(d.min, expected[p].min) << "parameter " << p;
@@ -58,7 +58,7 @@ TEST(ControlTable, NoRecordIsGlobalAndNoParameterHasADefaultMidiController) {
         const QB_ControlDescriptor& d = kControlTable[r];
         EXPECT_FALSE(d.isGlobal()) << "record " << r;
         EXPECT_LE(d.controlNumber(), 40) << "record " << r;
-        if (r > 0 && d.kind < 50 && d.controlNumber() < kNumParameters) {
+        if (r > 0 && d.kind < 50 && d.controlNumber() < kNumParams) {
             EXPECT_EQ(d.aux, -1) << "record " << r;
         }
     }

@@ -93,7 +93,7 @@ TEST(ProcessorLifecycle, ARebuildSendsEveryControlsCurrentValueToTheNewGraph) {
     v.setSampleRate(96000.f);
     v.resume();
     EXPECT_FLOAT_EQ(v.graphControlValues[10], 0.3f);
-    for (int k = 0; k < kNumControls; ++k) EXPECT_EQ(v.graphControlValues[k], v.controlValues[k]) << k;
+    for (int k = 0; k < kNumControls; ++k) EXPECT_EQ(v.graphControlValues[k], v.controlValue(k)) << k;
 }
 
 TEST(ProcessorSetUp, NonsenseRatesAndBlockSizesAreIgnored) {
@@ -123,11 +123,11 @@ TEST(Parameters, ScalingAndDisplaysFollowTheControlTable) {
     QB_DSP_VST& v = *rig.vst;
     char text[64];
     v.setParameter(4, 0.f);
-    EXPECT_FLOAT_EQ(v.controlValues[4], 100.f);
+    EXPECT_FLOAT_EQ(v.controlValue(4), 100.f);
     v.getParameterDisplay(4, text);
     EXPECT_STREQ(text, "1000.000");
     v.setParameter(4, 1.f);
-    EXPECT_FLOAT_EQ(v.controlValues[4], 0.5f);
+    EXPECT_FLOAT_EQ(v.controlValue(4), 0.5f);
     v.getParameterDisplay(4, text);
     EXPECT_STREQ(text, "5.000000");
     v.setParameter(10, 0.f);
@@ -135,7 +135,7 @@ TEST(Parameters, ScalingAndDisplaysFollowTheControlTable) {
     EXPECT_STREQ(text, "-5.00000");
     v.setParameter(10, 1.5f);  // above 1 reads as 1
     EXPECT_EQ(v.getParameter(10), 1.f);
-    EXPECT_FLOAT_EQ(v.controlValues[10], 0.5f);
+    EXPECT_FLOAT_EQ(v.controlValue(10), 0.5f);
     v.getParameterName(0, text);
     EXPECT_STREQ(text, "orvanD.png");
     v.getParameterName(13, text);
@@ -160,19 +160,19 @@ TEST(Parameters, SelectorsDisplayTheirOptionOnceTheSelectorIsBuilt) {
     ProcessorRig rig;
     QB_DSP_VST& v = *rig.vst;
     char text[64];
-    const int16_t saved = qbControlMaps().optionCount[2];
-    qbControlMaps().optionCount[2] = 0;
+    const int16_t saved = qbControlMaps().optionCount(2);
+    qbControlMaps().setOptionCount(2, 0);
     v.setParameter(2, 0.8f);
     v.getParameterDisplay(2, text);
     EXPECT_STREQ(text, "");
-    qbControlMaps().optionCount[2] = 3;
-    qbControlMaps().optionCount[3] = 3;
+    qbControlMaps().setOptionCount(2, 3);
+    qbControlMaps().setOptionCount(3, 3);
     v.getParameterDisplay(2, text);
     EXPECT_STREQ(text, "German");  // (3 - 1) * 0.8 truncated
     v.setParameter(3, 0.5f);
     v.getParameterDisplay(3, text);
     EXPECT_STREQ(text, "Masterin");
-    qbControlMaps().optionCount[2] = saved;
+    qbControlMaps().setOptionCount(2, saved);
 }
 
 TEST(Parameters, InternalControlsAndBadValuesNeverReachARecordOrTheGraphAsNaN) {
@@ -180,10 +180,10 @@ TEST(Parameters, InternalControlsAndBadValuesNeverReachARecordOrTheGraphAsNaN) {
     QB_DSP_VST& v = *rig.vst;
     v.setParameter(36, 1.f);  // Bypass: not a program parameter
     EXPECT_EQ(v.getParameter(36), 0.f);
-    EXPECT_FLOAT_EQ(v.controlValues[36], 0.1f);
+    EXPECT_FLOAT_EQ(v.controlValue(36), 0.1f);
     v.setParameter(11, std::nanf(""));
     EXPECT_EQ(v.getParameter(11), 0.f);
-    EXPECT_TRUE(std::isfinite(v.controlValues[11]));
+    EXPECT_TRUE(std::isfinite(v.controlValue(11)));
     v.setParameter(12, -std::numeric_limits<float>::infinity());
     EXPECT_EQ(v.getParameter(12), 0.f);
     v.setParameter(-1, 0.5f);
@@ -212,8 +212,8 @@ TEST(Programs, TheFactoryBankIsLoadedAndProgramsApplyTheirValues) {
     v.setProgram(1);  // "Bass Enhancer"
     EXPECT_EQ(v.getProgram(), 1);
     EXPECT_FLOAT_EQ(v.getParameter(10), 0.7f);
-    EXPECT_FLOAT_EQ(v.loadedProgramValues[5], 0.53333336f);
-    EXPECT_FLOAT_EQ(v.controlValues[10], 0.2f);
+    EXPECT_FLOAT_EQ(v.editorState().loadedProgramValue(5), 0.53333336f);
+    EXPECT_FLOAT_EQ(v.controlValue(10), 0.2f);
     v.setProgram(16);
     v.setProgram(-1);
     EXPECT_EQ(v.getProgram(), 1);
@@ -309,7 +309,7 @@ TEST(Chunks, NullOrNegativeChunksChangeNothingAndHostileValuesAreSanitised) {
     EXPECT_EQ(std::strlen(name), 24u);
     for (int p = 0; p < 18; ++p) {
         EXPECT_EQ(v.getParameter(p), 0.f) << p;
-        EXPECT_TRUE(std::isfinite(v.controlValues[p])) << p;
+        EXPECT_TRUE(std::isfinite(v.controlValue(p))) << p;
     }
 }
 

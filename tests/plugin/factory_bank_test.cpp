@@ -1,9 +1,5 @@
 // The generated factory bank resource, and the generator's handling of bad sources.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -15,7 +11,8 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "platform/process.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -78,9 +75,8 @@ TEST(FactoryBank, HoldsTheFactoryProgramsThenEmptyRecordsByteForByte) {
 class BankGenerator : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvan_bank_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        dir_ = makeScratchFolder("orvan_bank_");
+        ASSERT_FALSE(dir_.empty());
         source_ = dir_ + "/bank.txt";
         output_ = dir_ + "/bank.mem";
     }
@@ -104,20 +100,10 @@ protected:
             for (const std::string& l : lines) out << l << "\n";
         }
         const std::string errPath = dir_ + "/stderr.txt";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::string tool = ORVAN_MAKE_BANK;
-        char* argv[] = {tool.data(), source_.data(), output_.data(), nullptr};
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) return -1;
-        int status = 0;
-        if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+        const int status = qbRunAndWait({ORVAN_MAKE_BANK, source_, output_}, errPath);
         const std::vector<uint8_t> err = readFile(errPath);
         errors_.assign(err.begin(), err.end());
-        return WEXITSTATUS(status);
+        return status;
     }
 
     std::string dir_, source_, output_, errors_;

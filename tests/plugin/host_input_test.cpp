@@ -87,8 +87,8 @@ TEST(HostInput, AProgramFromABrokenChunkHandsTheEditorTheValuesTheGraphTook) {
     for (int p = 0; p < 18; ++p) broken.values[p] = hostile[p % 4];
     v.setChunk(&broken, static_cast<VstInt32>(kProgramStreamSize), true);
     for (int p = 0; p < 18; ++p) {
-        EXPECT_EQ(v.loadedProgramValues[p], v.getParameter(p)) << p;
-        EXPECT_TRUE(v.loadedProgramValues[p] >= 0.f && v.loadedProgramValues[p] <= 1.f) << p;
+        EXPECT_EQ(v.editorState().loadedProgramValue(p), v.getParameter(p)) << p;
+        EXPECT_TRUE(v.editorState().loadedProgramValue(p) >= 0.f && v.editorState().loadedProgramValue(p) <= 1.f) << p;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <random>
+#include "support/math_constants.h"
 
 RecordingModule* addConstantStream(TestGraph& g, float value) {
     RecordingModule* m = g.make<RecordingModule>();
@@ -63,8 +64,8 @@ double toneAmplitude(const std::vector<float>& y, size_t from, double hz, int32_
     const size_t n = y.size() - from;
     double re = 0.0, im = 0.0, weights = 0.0;
     for (size_t i = 0; i < n; ++i) {
-        const double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(i) / static_cast<double>(n - 1));
-        const double phase = 2.0 * M_PI * hz * static_cast<double>(from + i) / sampleRate;
+        const double w = 0.5 - 0.5 * std::cos(2.0 * kPi * static_cast<double>(i) / static_cast<double>(n - 1));
+        const double phase = 2.0 * kPi * hz * static_cast<double>(from + i) / sampleRate;
         re += w * y[from + i] * std::cos(phase);
         im += w * y[from + i] * std::sin(phase);
         weights += w;
@@ -75,7 +76,7 @@ double toneAmplitude(const std::vector<float>& y, size_t from, double hz, int32_
 double measuredGain(TestGraph& g, RecordingModule* source, const float* tap, double hz) {
     const int32_t fs = g.sampleRateInt;
     const std::vector<float> y = runCapture(g, source, tap, static_cast<uint32_t>(fs), [&](uint32_t n) {
-        return static_cast<float>(std::sin(2.0 * M_PI * hz * n / fs));
+        return static_cast<float>(std::sin(2.0 * kPi * hz * n / fs));
     });
     return toneAmplitude(y, y.size() / 2, hz, fs);
 }

@@ -1,27 +1,12 @@
-// The plug-in's host parameter numbers and the normalised values that pick its options,
-// for tests that drive it as a host or editor does.
+// The normalised values that pick the plug-in's options, for tests that drive it as a
+// host or editor does; the control numbers are the plug-in's own (QB_Control).
 #pragma once
 
 #include <cstdint>
 
-namespace eqp {
+#include "plugin/parameters.h"
 
-constexpr int32_t kStyle = 2;
-constexpr int32_t kHighsMode = 3;
-constexpr int32_t kResponse = 4;
-constexpr int32_t kBandwidth = 5;
-constexpr int32_t kDynamic = 6;
-constexpr int32_t kFreeze = 7;
-constexpr int32_t kMulti2nd = 8;
-constexpr int32_t kMultiHigh = 9;
-constexpr int32_t kBass = 10;
-constexpr int32_t kBasic = 11;
-constexpr int32_t kSecondHarmonic = 12;
-constexpr int32_t kHighHarmonic = 13;
-constexpr int32_t kHighs = 14;
-// Editor-only controls: reachable in-process, not through the host's setParameter.
-constexpr int32_t kBypass = 36;
-constexpr int32_t kReset = 37;
+namespace eqp {
 
 // Three-way selectors (Style, Highs Mode): 0, 0.5 and 1 pick the first, second and third.
 constexpr float kOption[3] = {0.f, 0.5f, 1.f};

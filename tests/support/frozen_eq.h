@@ -11,9 +11,9 @@
 struct FrozenEq {
     FrozenEq(const char* libraryPath, float rate, const std::vector<Sine>& tones)
         : plugin(libraryPath, rate), probe(plugin.probe()) {
-        plugin.set(eqp::kResponse, eqp::kQuickResponse);
+        plugin.set(QB_Control::kResponse, eqp::kQuickResponse);
         probe.play(tones, 2.0);
-        plugin.set(eqp::kFreeze, eqp::kOn);
+        plugin.set(QB_Control::kFreeze, eqp::kOn);
     }
     // Peak of the response with one slider at full boost (then flat again).
     ResponseProbe::Extremum peakWith(int32_t slider, double loHz, double hiHz) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "support/test_graph.h"
+#include "support/math_constants.h"
 
 // A sine of the given frequency (Hz), amplitude and starting phase (radians).
 struct TestTone {
@@ -13,7 +14,7 @@ struct TestTone {
     double amplitude = 1.0;
     double phase = 0.1;  // keeps samples off exact zeros
     double at(uint32_t n, int32_t sampleRate) const {
-        return amplitude * std::sin(2.0 * M_PI * hz * static_cast<double>(n) / sampleRate + phase);
+        return amplitude * std::sin(2.0 * kPi * hz * static_cast<double>(n) / sampleRate + phase);
     }
 };
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dsp/framework/module_base.h"
-#include "plugin/signal_graph.h"
+#include "dsp/framework/signal_graph.h"
 
 class TestGraph : public QB_SignalGraph {
 public:

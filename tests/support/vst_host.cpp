@@ -1,8 +1,8 @@
 #include "support/vst_host.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
+
+#include "platform/dynamic_library.h"
 
 namespace {
 // The host that is running an entry point: callbacks made before the descriptor exists
@@ -11,21 +11,17 @@ thread_local VstHost* tlsInstantiating = nullptr;
 }  // namespace
 
 VstHost::VstHost(const std::string& libraryPath) {
-    library_ = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library_ == nullptr) {
-        const char* message = dlerror();
-        error_ = message != nullptr ? message : "dlopen failed";
-    }
+    library_ = qbOpenLibrary(libraryPath.c_str(), &error_);
 }
 
 VstHost::~VstHost() {
     if (effect_ != nullptr) close();
-    if (library_ != nullptr) dlclose(library_);
+    qbCloseLibrary(library_);
 }
 
 VstHost::EntryProc VstHost::entry(const char* name) const {
     if (library_ == nullptr) return nullptr;
-    return reinterpret_cast<EntryProc>(dlsym(library_, name));
+    return reinterpret_cast<EntryProc>(qbLibrarySymbol(library_, name));
 }
 
 AEffect* VstHost::instantiate(const char* entryName) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "support/processor_fixture.h"
+#include "support/math_constants.h"
 
 namespace {
 
@@ -82,8 +83,8 @@ TEST(StressThreads, AudioWithRandomChangesFromTwoThreadsStaysFiniteLosesNothingA
             const VstInt32 frames = static_cast<VstInt32>(1 + random() % 1024);
             for (VstInt32 i = 0; i < frames; ++i) {
                 const double t = static_cast<double>(n + i) / kRate;
-                inL[i] = static_cast<float>(0.3 * std::sin(2.0 * M_PI * 196.0 * t) + 0.1 * std::sin(2.0 * M_PI * 392.0 * t));
-                inR[i] = static_cast<float>(0.3 * std::sin(2.0 * M_PI * 82.4 * t));
+                inL[i] = static_cast<float>(0.3 * std::sin(2.0 * kPi * 196.0 * t) + 0.1 * std::sin(2.0 * kPi * 392.0 * t));
+                inR[i] = static_cast<float>(0.3 * std::sin(2.0 * kPi * 82.4 * t));
             }
             if (random() % 4 == 0) {
                 VstMidiEvent cc{};
@@ -125,7 +126,7 @@ TEST(StressThreads, AudioWithRandomChangesFromTwoThreadsStaysFiniteLosesNothingA
     for (VstInt32 p = 0; p < 18; ++p) vst.setParameter(p, static_cast<float>(p) / 17.f);
     rig.process(512);
     for (VstInt32 p = 0; p < 18; ++p) EXPECT_EQ(vst.getParameter(p), static_cast<float>(p) / 17.f) << p;
-    for (int32_t k = 0; k < kNumControls; ++k) EXPECT_EQ(vst.graphControlValues[k], vst.controlValues[k]) << k;
+    for (int32_t k = 0; k < kNumControls; ++k) EXPECT_EQ(vst.graphControlValues[k], vst.controlValue(k)) << k;
     EXPECT_EQ(vst.eventPool.dropped(), 0u);
 }
 

@@ -9,6 +9,7 @@
 #include "dsp/modules/host_audio_in.h"
 #include "plugin/module_registry.h"
 #include "support/stereo_run.h"
+#include "support/math_constants.h"
 
 namespace {
 
@@ -64,8 +65,8 @@ TEST(AudioPath, TheShippedWiringPassesStereoThroughBitExactlyAndMetersItsLevel) 
         const size_t n = static_cast<size_t>(rate);  // one second
         std::vector<float> l(n), r(n);
         for (size_t i = 0; i < n; ++i) {
-            l[i] = 0.5f * static_cast<float>(std::sin(2.0 * M_PI * 1000.0 * i / rate));
-            r[i] = 0.25f * static_cast<float>(std::sin(2.0 * M_PI * 330.0 * i / rate));
+            l[i] = 0.5f * static_cast<float>(std::sin(2.0 * kPi * 1000.0 * i / rate));
+            r[i] = 0.25f * static_cast<float>(std::sin(2.0 * kPi * 330.0 * i / rate));
         }
         const StereoCapture out = runStereo(p.g, p.dec, l, r, {128, 100, 77});
         EXPECT_EQ(out.out0, l) << rate;

@@ -1,11 +1,10 @@
-#include "plugin/signal_graph.h"
+#include "dsp/framework/signal_graph.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "dsp/framework/module_base.h"
-#include "plugin/module_registry.h"
 
 int32_t qbDisplayRound(float graphValue) {
     double d = static_cast<double>(graphValue * 10.0f) + 1000.5;
@@ -38,33 +37,34 @@ void QB_SignalGraph::destroyGraph() {
     for (auto& n : controlLinkCount) n = 0;
 }
 
-int32_t QB_SignalGraph::buildGraph(const QB_GraphRecord* table) {
+int32_t QB_SignalGraph::buildGraph(const QB_GraphDefinition& graph) {
     destroyGraph();
     int32_t g = 0;
-    for (const QB_GraphRecord* r = table; r->code <= kGraphEndCode; ++r) {
+    for (const QB_GraphRecord* r = graph.records; r->code <= kGraphEndCode; ++r) {
         if (g >= kMaxModules) break;
         const int16_t code = r->code;
-        const bool indexed = code >= kGraphFirstModuleCode && code <= 6386;
+        const bool indexed = code >= kGraphFirstModuleCode && code <= kGraphLastIndexedCode;
         if (indexed) moduleIndexOfCode[code - kGraphFirstModuleCode] = -1;
         outputModule = -1;
-        QB_ModuleBase* m = qbCreateModule(code, this, false);
+        QB_ModuleBase* m = graph.createModule(code, this, false);
         // A record that creates nothing takes no module index, so no later record can
         // be wired to the wrong module through its code.
         if (m == nullptr) continue;
         if (indexed) moduleIndexOfCode[code - kGraphFirstModuleCode] = static_cast<int16_t>(g);
         moduleTable[g] = m;
-        for (int k = 0; k < 64; ++k) {
+        for (int k = 0; k < kGraphConnectionsPerRecord; ++k) {
             const QB_GraphConnection& c = r->connections[k];
             if (c.input == kGraphEndOfConnections) break;
             if (c.input >= QB_ModuleBase::kMaxPorts) continue;
             if (c.source >= kGraphFirstModuleCode) {
-                if (c.source > 6386) continue;
+                if (c.source > kGraphLastIndexedCode) continue;
                 const int16_t src = moduleIndexOfCode[c.source - kGraphFirstModuleCode];
                 if (src < 0 || src >= g) continue;
                 moduleTable[src]->connect(m, static_cast<int16_t>(g), c.output, c.input, 0, 0, 0);
             } else if (c.source >= kGraphFirstConstant) {
-                m->setInput(c.input, &kGraphConstants[c.source - kGraphFirstConstant]);
-            } else if (c.source >= 0 && c.source < kNumControls) {
+                const int constant = c.source - kGraphFirstConstant;
+                if (constant < kGraphNumConstants) m->setInput(c.input, &graph.constants[constant]);
+            } else if (c.source >= 0 && c.source < kGraphNumControls) {
                 linkControl(m, static_cast<int16_t>(g), c.source, c.input, 0, 0, 0);
             }
         }
@@ -78,7 +78,7 @@ int32_t QB_SignalGraph::buildGraph(const QB_GraphRecord* table) {
 
 void QB_SignalGraph::linkControl(QB_ModuleBase* module, int16_t moduleIndex, int32_t control, int32_t input,
                                  int16_t count, int16_t stride, int32_t routeRecorded) {
-    if (control < 0 || control >= kNumControls || module == nullptr) return;
+    if (control < 0 || control >= kGraphNumControls || module == nullptr) return;
     module->setInput(input, &graphControlValues[control]);
     if (count != 0 && routeRecorded != 0) return;
     int32_t& n = controlLinkCount[control];
@@ -88,7 +88,7 @@ void QB_SignalGraph::linkControl(QB_ModuleBase* module, int16_t moduleIndex, int
 
 void QB_SignalGraph::sendControlEvent(uint32_t t, int32_t control, int32_t state, int32_t intValue,
                                       float floatValue) {
-    if (control < 0 || control >= kNumControls) return;
+    if (control < 0 || control >= kGraphNumControls) return;
     const uint64_t extra = reinterpret_cast<uintptr_t>(&graphControlValues[control]);
     for (int32_t l = 0; l < controlLinkCount[control]; ++l) {
         const QB_ControlLink& link = controlLinks[control][l];
@@ -102,7 +102,7 @@ void QB_SignalGraph::sendControlEvent(uint32_t t, int32_t control, int32_t state
 }
 
 void QB_SignalGraph::applyControl(int32_t control, float value) {
-    if (control < 0 || control >= kNumControls) return;
+    if (control < 0 || control >= kGraphNumControls) return;
     graphControlValues[control] = value;
     sendControlEvent(samplePosition, control, 0, qbDisplayRound(value), value);
 }

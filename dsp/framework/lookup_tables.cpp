@@ -1,4 +1,4 @@
-#include "plugin/lookup_tables.h"
+#include "dsp/framework/lookup_tables.h"
 
 #include <cmath>
 

@@ -1,15 +1,14 @@
-// The module graph the processor builds from the static graph table and runs in
-// sub-blocks, with the control links that carry control changes to module inputs.
+// The module graph built from a graph table and run in sub-blocks, with the control links
+// that carry control changes to module inputs.
 //
-// Everything here runs on the audio thread, except build/destroy/resume/suspend which the
-// processor calls while the host is not processing.
+// Everything here runs on the audio thread, except build/destroy/resume/suspend, which
+// the owner calls while the host is not processing.
 #pragma once
 
 #include <cstdint>
 
 #include "dsp/framework/graph_host.h"
-#include "plugin/control_table.h"
-#include "plugin/graph_table.h"
+#include "dsp/framework/graph_record.h"
 
 // One module input that receives a control's changes: count 0 means one module; n > 0
 // means n modules at index, index + stride, ...
@@ -27,10 +26,10 @@ public:
     QB_SignalGraph();
     ~QB_SignalGraph() override;
 
-    // Builds the graph from a table (the shipped one by default). Modules whose class does
-    // not exist are skipped together with their connections, and so is every connection
-    // that names them as a source. Answers the number of modules built.
-    int32_t buildGraph(const QB_GraphRecord* table = kGraphTable);
+    // Builds the graph from a table. Modules whose class does not exist are skipped
+    // together with their connections, and so is every connection that names them as a
+    // source. Answers the number of modules built.
+    int32_t buildGraph(const QB_GraphDefinition& graph);
     // Releases and deletes every module, last built first.
     void destroyGraph();
     void prepareModules();
@@ -54,11 +53,11 @@ public:
 
     // The graph's own copy of the control values: written only on the audio thread (and by
     // resume while the host is not processing); module inputs point here.
-    float graphControlValues[kNumControls] = {};
-    QB_ControlLink controlLinks[kNumControls][kMaxLinksPerControl] = {};
-    int32_t controlLinkCount[kNumControls] = {};
+    float graphControlValues[kGraphNumControls] = {};
+    QB_ControlLink controlLinks[kGraphNumControls][kMaxLinksPerControl] = {};
+    int32_t controlLinkCount[kGraphNumControls] = {};
     // Module table index of each code 6000..6386, or -1.
-    int16_t moduleIndexOfCode[6387 - 6000] = {};
+    int16_t moduleIndexOfCode[kGraphLastIndexedCode - kGraphFirstModuleCode + 1] = {};
     // Index of the module whose outputs 0 and 1 go to the host, or -1.
     int32_t outputModule = -1;
     // Ring length the running graph was built with; process() wraps at this, never at a

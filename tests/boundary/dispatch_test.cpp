@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "loaded_plugin.h"
+#include "plugin/parameters.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST_F(Dispatch, EditorOpcodesAnswerZeroWithoutAnEditor) {
 }
 
 TEST_F(Dispatch, EveryHostParameterCanBeAutomatedAndNothingElse) {
-    for (VstInt32 i = 0; i < 18; ++i) EXPECT_EQ(host.dispatch(effCanBeAutomated, i), 1) << i;
+    for (VstInt32 i = 0; i < kNumParams; ++i) EXPECT_EQ(host.dispatch(effCanBeAutomated, i), 1) << i;
     EXPECT_EQ(host.dispatch(effCanBeAutomated, 18), 0);
     EXPECT_EQ(host.dispatch(effCanBeAutomated, -1), 0);
 }

@@ -14,6 +14,7 @@
 
 #include "support/hosted_plugin.h"
 #include "support/measurement_report.h"
+#include "plugin/parameters.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ TEST_P(FactoryPrograms, EveryProgramPlaysMusicWithoutNaNInfinityBlowUpOrSustaine
     const float rate = GetParam();
     const int32_t sizes[] = {512, 300, 64, 511, 17, 128, 1};
     const int64_t frames = static_cast<int64_t>(secondsPerProgram() * rate);
-    for (int32_t program = 0; program < 16; ++program) {
+    for (int32_t program = 0; program < kNumPrograms; ++program) {
         HostedPlugin plugin(ORVAN_PLUGIN_PATH, rate, 512, program);
         ASSERT_TRUE(plugin.ok()) << plugin.error();
         const std::string name = plugin.host().getString(effGetProgramName);

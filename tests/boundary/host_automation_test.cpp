@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host_session.h"
+#include "plugin/parameters.h"
 
 namespace {
 
@@ -133,9 +134,9 @@ TEST(HostAutomation, AutomationFromASecondThreadWhileProcessingEndsOnTheLastValu
         std::mt19937 random(7);
         char text[64];
         for (int i = 0; i < 20000; ++i) {
-            const VstInt32 p = static_cast<VstInt32>(random() % 18);
+            const VstInt32 p = static_cast<VstInt32>(random() % kNumParams);
             s.setParameter(p, static_cast<float>(random() % 1001) / 1000.f);
-            (void)s.getParameter(static_cast<VstInt32>(random() % 18));
+            (void)s.getParameter(static_cast<VstInt32>(random() % kNumParams));
             s.dispatch(effGetParamDisplay, p, 0, text);
             if (i % 500 == 0) s.setProgram(static_cast<VstInt32>(random() % 16));
         }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host_session.h"
+#include "plugin/parameters.h"
 
 namespace {
 
@@ -31,8 +32,8 @@ size_t textLength(const char* text, size_t size) {
 // every program in turn; and the instance still plays.
 void expectReadableEverywhere(Session& s, const std::string& what) {
     for (VstInt32 program = 0; program < 17; ++program) {
-        if (program < 16) s.setProgram(program);
-        for (VstInt32 p = 0; p < 18; ++p) {
+        if (program < kNumPrograms) s.setProgram(program);
+        for (VstInt32 p = 0; p < kNumParams; ++p) {
             const float x = s.getParameter(p);
             EXPECT_TRUE(x >= 0.f && x <= 1.f) << what << ": program " << program << " parameter " << p << " reads " << x;
             char text[64];
@@ -83,10 +84,10 @@ TEST(HostileChunks, NaNAndOutOfRangeValuesReadBackAsTheNearestValueInRange) {
 
     Session s;
     ASSERT_EQ(s.setChunk(program, true), 390);
-    for (VstInt32 p = 0; p < 18; ++p) EXPECT_EQ(s.getParameter(p), expected[p]) << p;
+    for (VstInt32 p = 0; p < kNumParams; ++p) EXPECT_EQ(s.getParameter(p), expected[p]) << p;
     // What the host saves next holds the values it reads, not the broken ones.
     const std::vector<uint8_t> saved = s.chunk(true);
-    for (VstInt32 p = 0; p < 18; ++p) {
+    for (VstInt32 p = 0; p < kNumParams; ++p) {
         float v;
         std::memcpy(&v, &saved[4 * p], sizeof v);
         EXPECT_EQ(v, expected[p]) << p;
@@ -95,12 +96,12 @@ TEST(HostileChunks, NaNAndOutOfRangeValuesReadBackAsTheNearestValueInRange) {
 
     // The same values in every program of a bank.
     std::vector<uint8_t> bank = source.chunk(false);
-    for (int k = 0; k < 16; ++k) std::memcpy(&bank[392 * k], stored, sizeof stored);
+    for (int k = 0; k < kNumPrograms; ++k) std::memcpy(&bank[392 * k], stored, sizeof stored);
     Session b;
     ASSERT_EQ(b.setChunk(bank, false), 6272);
-    for (VstInt32 program = 0; program < 16; ++program) {
+    for (VstInt32 program = 0; program < kNumPrograms; ++program) {
         b.setProgram(program);
-        for (VstInt32 p = 0; p < 18; ++p) EXPECT_EQ(b.getParameter(p), expected[p]) << program << " " << p;
+        for (VstInt32 p = 0; p < kNumParams; ++p) EXPECT_EQ(b.getParameter(p), expected[p]) << program << " " << p;
     }
     expectReadableEverywhere(b, "hostile values in a bank");
 }
@@ -108,7 +109,7 @@ TEST(HostileChunks, NaNAndOutOfRangeValuesReadBackAsTheNearestValueInRange) {
 TEST(HostileChunks, NamesWithoutATerminatorReadAsTheirTwentyFourCharacters) {
     Session source;
     std::vector<uint8_t> bank = source.chunk(false);
-    for (int k = 0; k < 16; ++k) {
+    for (int k = 0; k < kNumPrograms; ++k) {
         std::memset(&bank[392 * k + 364], 'A' + k, 24);
         bank[392 * k + 388] = 'y';  // the terminator byte
         bank[392 * k + 389] = 'z';  // the unused byte
@@ -117,7 +118,7 @@ TEST(HostileChunks, NamesWithoutATerminatorReadAsTheirTwentyFourCharacters) {
     }
     Session s;
     ASSERT_EQ(s.setChunk(bank, false), 6272);
-    for (VstInt32 k = 0; k < 16; ++k) {
+    for (VstInt32 k = 0; k < kNumPrograms; ++k) {
         char name[64];
         std::memset(name, 0x7F, sizeof name);
         ASSERT_EQ(s.dispatch(effGetProgramNameIndexed, k, 0, name), 1);
@@ -167,11 +168,11 @@ TEST(HostileChunks, NonsenseMidiAssignmentsNeverMatchAControllerAndAValidOneStil
         std::memcpy(record.data() + offsetof(VstEvents, events) + i * sizeof e, &e, sizeof e);
     }
     float before[18];
-    for (VstInt32 p = 0; p < 18; ++p) before[p] = s.getParameter(p);
+    for (VstInt32 p = 0; p < kNumParams; ++p) before[p] = s.getParameter(p);
     ASSERT_EQ(s.dispatch(effProcessEvents, 0, 0, events), 1);
     EXPECT_TRUE(host_suite::allFinite(s.play(1024)));
     // Only parameter 11, assigned to controller 64, followed its controller.
-    for (VstInt32 p = 0; p < 18; ++p) EXPECT_EQ(s.getParameter(p), p == 11 ? 127.f * 0.007874016f : before[p]) << p;
+    for (VstInt32 p = 0; p < kNumParams; ++p) EXPECT_EQ(s.getParameter(p), p == 11 ? 127.f * 0.007874016f : before[p]) << p;
     expectReadableEverywhere(s, "nonsense controllers");
 }
 

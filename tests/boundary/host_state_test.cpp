@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host_session.h"
+#include "plugin/parameters.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ void tweak(Session& s, unsigned seed) {
 }
 
 TEST(HostState, EveryProgramChunkGivesAFreshInstanceTheSameValuesAndBitIdenticalOutput) {
-    for (VstInt32 program = 0; program < 16; ++program) {
+    for (VstInt32 program = 0; program < kNumPrograms; ++program) {
         Session saved;
         saved.setProgram(program);
         tweak(saved, 100u + static_cast<unsigned>(program));
@@ -33,7 +34,7 @@ TEST(HostState, EveryProgramChunkGivesAFreshInstanceTheSameValuesAndBitIdentical
         Session restored;
         ASSERT_EQ(restored.setChunk(chunk, true), 390);
         EXPECT_EQ(restored.programName(), saved.programName()) << program;
-        for (VstInt32 p = 0; p < 18; ++p) EXPECT_EQ(restored.getParameter(p), saved.getParameter(p)) << program << " " << p;
+        for (VstInt32 p = 0; p < kNumParams; ++p) EXPECT_EQ(restored.getParameter(p), saved.getParameter(p)) << program << " " << p;
         EXPECT_EQ(restored.chunk(true), chunk) << program;
 
         saved.start(44100.f, 512);
@@ -46,7 +47,7 @@ TEST(HostState, EveryProgramChunkGivesAFreshInstanceTheSameValuesAndBitIdentical
 
 TEST(HostState, TheBankChunkGivesAFreshInstanceEveryProgramAndBitIdenticalOutputThroughProgramChanges) {
     Session saved;
-    for (VstInt32 program = 0; program < 16; ++program) {
+    for (VstInt32 program = 0; program < kNumPrograms; ++program) {
         saved.setProgram(program);
         tweak(saved, 200u + static_cast<unsigned>(program));
         std::string name = "Take " + std::to_string(program) + " of the session";
@@ -61,7 +62,7 @@ TEST(HostState, TheBankChunkGivesAFreshInstanceEveryProgramAndBitIdenticalOutput
     // A host restores the current program after the bank.
     restored.setProgram(7);
     EXPECT_EQ(restored.chunk(false), bank);
-    for (VstInt32 program = 0; program < 16; ++program)
+    for (VstInt32 program = 0; program < kNumPrograms; ++program)
         EXPECT_EQ(restored.host().getString(effGetProgramNameIndexed, program),
                   saved.host().getString(effGetProgramNameIndexed, program));
 
@@ -73,7 +74,7 @@ TEST(HostState, TheBankChunkGivesAFreshInstanceEveryProgramAndBitIdenticalOutput
         const Stereo a = saved.play(6000, 256);
         const Stereo b = restored.play(6000, 256);
         EXPECT_EQ(host_suite::firstDifference(a, b), a.size()) << program;
-        for (VstInt32 p = 0; p < 18; ++p) EXPECT_EQ(restored.getParameter(p), saved.getParameter(p)) << program << " " << p;
+        for (VstInt32 p = 0; p < kNumParams; ++p) EXPECT_EQ(restored.getParameter(p), saved.getParameter(p)) << program << " " << p;
     }
 }
 

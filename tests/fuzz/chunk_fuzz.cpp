@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_host.h"
+#include "plugin/parameters.h"
 
 namespace {
 
@@ -71,11 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Instance copy;
     FUZZ_CHECK(copy.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bank.size()), bank.data()) ==
                static_cast<VstIntPtr>(bank.size()));
-    for (VstIntPtr k = 0; k < 16; ++k) {
+    for (VstIntPtr k = 0; k < kNumPrograms; ++k) {
         plugin.dispatch(effSetProgram, 0, k);
         copy.dispatch(effSetProgram, 0, k);
         plugin.checkReadBack();
-        for (VstInt32 p = 0; p < 18; ++p) FUZZ_CHECK(plugin.getParameter(p) == copy.getParameter(p));
+        for (VstInt32 p = 0; p < kNumParams; ++p) FUZZ_CHECK(plugin.getParameter(p) == copy.getParameter(p));
     }
     plugin.process(block < 256 ? block : 256);
     FUZZ_CHECK(plugin.outputFinite());

@@ -85,7 +85,7 @@ struct Stream {
         FUZZ_CHECK(plugin.dispatch(effGetChunk, 1, 0, &data) == 390);
         uint8_t chunk[390];
         std::memcpy(chunk, data, sizeof chunk);
-        for (int p = 0; p < 18; ++p) {
+        for (int p = 0; p < kNumParams; ++p) {
             const int16_t cc = in.byte() < 128 ? static_cast<int16_t>(in.byte() & 127) : in.raw<int16_t>();
             std::memcpy(chunk + 72 + 2 * p, &cc, 2);
         }

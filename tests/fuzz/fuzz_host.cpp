@@ -129,7 +129,7 @@ void Instance::checkReadBack() {
     FUZZ_CHECK(chunk != nullptr);
     float values[18];
     std::memcpy(values, chunk, sizeof values);
-    for (VstInt32 p = 0; p < 18; ++p) FUZZ_CHECK(values[p] == getParameter(p));
+    for (VstInt32 p = 0; p < kNumParams; ++p) FUZZ_CHECK(values[p] == getParameter(p));
     chunk = nullptr;
     FUZZ_CHECK(dispatch(effGetChunk, 0, 0, &chunk) == 6272);
     FUZZ_CHECK(chunk != nullptr);

@@ -245,7 +245,7 @@ TEST(Chunks, ABankChunkRoundTripsEveryNameAndAProgramChunkReplacesOnlyTheCurrent
     ProcessorRig other;
     ASSERT_EQ(other.vst->setChunk(bankImage.data(), 6272, false), 6272);
     char name[64];
-    for (int p = 0; p < 16; ++p) {
+    for (int p = 0; p < kNumPrograms; ++p) {
         v.getProgramNameIndexed(0, p, name);
         std::string expected = name;
         other.vst->getProgramNameIndexed(0, p, name);
@@ -271,7 +271,7 @@ TEST(Chunks, A1000ByteBankChunkReplacesTwoProgramsAndTheStartOfTheThird) {
     QB_DSP_VST& v = *rig.vst;
     std::vector<unsigned char> chunk(1000, 0);
     for (int p = 0; p < 3; ++p) {
-        for (int i = 0; i < 18; ++i) {
+        for (int i = 0; i < kNumParams; ++i) {
             const float value = 0.25f;
             std::memcpy(&chunk[p * 392 + i * 4], &value, 4);
         }
@@ -307,7 +307,7 @@ TEST(Chunks, NullOrNegativeChunksChangeNothingAndHostileValuesAreSanitised) {
     char name[64];
     v.getProgramName(name);
     EXPECT_EQ(std::strlen(name), 24u);
-    for (int p = 0; p < 18; ++p) {
+    for (int p = 0; p < kNumParams; ++p) {
         EXPECT_EQ(v.getParameter(p), 0.f) << p;
         EXPECT_TRUE(std::isfinite(v.controlValue(p))) << p;
     }

@@ -84,9 +84,9 @@ TEST(HostInput, AProgramFromABrokenChunkHandsTheEditorTheValuesTheGraphTook) {
     QB_DSP_VST& v = *rig.vst;
     QB_ProgramRecord broken = v.bank[0];
     const float hostile[] = {std::numeric_limits<float>::quiet_NaN(), 2.f, -1.f, std::numeric_limits<float>::infinity()};
-    for (int p = 0; p < 18; ++p) broken.values[p] = hostile[p % 4];
+    for (int p = 0; p < kNumParams; ++p) broken.values[p] = hostile[p % 4];
     v.setChunk(&broken, static_cast<VstInt32>(kProgramStreamSize), true);
-    for (int p = 0; p < 18; ++p) {
+    for (int p = 0; p < kNumParams; ++p) {
         EXPECT_EQ(v.editorState().loadedProgramValue(p), v.getParameter(p)) << p;
         EXPECT_TRUE(v.editorState().loadedProgramValue(p) >= 0.f && v.editorState().loadedProgramValue(p) <= 1.f) << p;
     }

@@ -65,7 +65,7 @@ TEST(NoAllocation, TheWholeGraphProcessesWithQueuedEventsMidiAndProgramChangesWi
     // Warm up so every module has settled into its routines.
     for (int b = 0; b < 20; ++b) v.processReplacing(in, out, 300);
 
-    for (int program = 0; program < 16; ++program) {
+    for (int program = 0; program < kNumPrograms; ++program) {
         v.setProgram(program);  // queued from the host side before counting starts
         v.setParameter(10, 0.1f * (program % 10));
         v.setParameter(36, program % 2 ? 1.f : 0.f);

@@ -29,14 +29,14 @@ TEST(ProcessorThreads, ParameterAndProgramChangesRaceFreeWithProcessingAndTheLas
     for (int round = 0; round < 3000; ++round) {
         if (round % 100 == 0) v.setProgram(round / 100 % 16);
         v.setParameter(round % 18, static_cast<float>(round % 97) / 96.f);
-        (void)v.getParameter(round % 18);
+        (void)v.getParameter(round % kNumParams);
         char text[32];
         v.getParameterDisplay(round % 18, text);
     }
-    for (int p = 0; p < 18; ++p) v.setParameter(p, 0.25f);
+    for (int p = 0; p < kNumParams; ++p) v.setParameter(p, 0.25f);
     stop.store(true, std::memory_order_release);
     audio.join();
-    for (int p = 0; p < 18; ++p) {
+    for (int p = 0; p < kNumParams; ++p) {
         EXPECT_EQ(v.getParameter(p), 0.25f) << p;
         EXPECT_EQ(v.graphControlValues[p], v.controlValue(p)) << p;
     }

@@ -42,7 +42,7 @@ TEST(StressThreads, AudioWithRandomChangesFromTwoThreadsStaysFiniteLosesNothingA
         std::mt19937 random(1);
         char text[64];
         while (!stop.load(std::memory_order_acquire)) {
-            const VstInt32 p = static_cast<VstInt32>(random() % 18);
+            const VstInt32 p = static_cast<VstInt32>(random() % kNumParams);
             switch (random() % 8) {
                 case 0: vst.setProgram(static_cast<VstInt32>(random() % 16)); break;
                 case 1: vst.setMidiController(p, static_cast<VstInt32>(random() % 130) - 1); break;
@@ -63,7 +63,7 @@ TEST(StressThreads, AudioWithRandomChangesFromTwoThreadsStaysFiniteLosesNothingA
             copy.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
             // Change a value or two, sometimes restore only the start of the bank.
             float v = parameterValue(random);
-            std::memcpy(&copy[4 * (random() % 18)], &v, sizeof v);
+            std::memcpy(&copy[4 * (random() % kNumParams)], &v, sizeof v);
             const VstInt32 restore = program || random() % 4 != 0 ? size : static_cast<VstInt32>(1 + random() % size);
             vst.setChunk(copy.data(), restore, program);
             std::string text = "Stress " + std::to_string(random() % 1000);
@@ -121,11 +121,11 @@ TEST(StressThreads, AudioWithRandomChangesFromTwoThreadsStaysFiniteLosesNothingA
     EXPECT_EQ(vst.eventPool.dropped(), 0u);
 
     // Final values from the host side; the next blocks bring them to the graph.
-    for (VstInt32 p = 0; p < 18; ++p) vst.setMidiController(p, -1);
+    for (VstInt32 p = 0; p < kNumParams; ++p) vst.setMidiController(p, -1);
     vst.setProgram(9);
-    for (VstInt32 p = 0; p < 18; ++p) vst.setParameter(p, static_cast<float>(p) / 17.f);
+    for (VstInt32 p = 0; p < kNumParams; ++p) vst.setParameter(p, static_cast<float>(p) / 17.f);
     rig.process(512);
-    for (VstInt32 p = 0; p < 18; ++p) EXPECT_EQ(vst.getParameter(p), static_cast<float>(p) / 17.f) << p;
+    for (VstInt32 p = 0; p < kNumParams; ++p) EXPECT_EQ(vst.getParameter(p), static_cast<float>(p) / 17.f) << p;
     for (int32_t k = 0; k < kNumControls; ++k) EXPECT_EQ(vst.graphControlValues[k], vst.controlValue(k)) << k;
     EXPECT_EQ(vst.eventPool.dropped(), 0u);
 }

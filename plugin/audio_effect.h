@@ -30,7 +30,7 @@ public:
     // Any host thread (dispatcher, UI or the host's parameter thread); index is a
     // control number 0..numControls-1 and value is not NaN.
     virtual void setParameter(VstInt32 index, float value) {}
-    // Any thread.
+    // Any thread but the audio thread (the processor's answer takes its host mutex).
     virtual float getParameter(VstInt32 index) { return 0.f; }
     // UI thread: an edit made in the editor; sets the parameter, then tells the host
     // for host parameters only.

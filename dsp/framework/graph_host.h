@@ -1,7 +1,8 @@
 // What a module may read of, and ask of, the processor that built it.
 //
 // The plug-in processor derives from this class; tests build graphs against a plain
-// instance. Everything here belongs to the audio thread while the graph runs.
+// instance. Everything here belongs to the audio thread while the host processes; the
+// owner changes the set-up fields (rate, block size, tables) only while it does not.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,8 @@ public:
 
     // A module (the response module) sets a control, in graph units. Audio thread.
     virtual void setControlFromModule(int32_t control, float value, int32_t send) {}
-    // The command module asks for the bank to be written to the bank file.
+    // The command module asks for the owner's programs to be saved. Audio thread; the
+    // owner defers the writing.
     virtual void writeBankFile() {}
 
     // Sample time of the first frame of the sub-block being processed.

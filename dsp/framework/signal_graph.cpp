@@ -149,7 +149,7 @@ void QB_SignalGraph::process(const float* const* inputs, float* const* outputs, 
     int32_t done = 0;
     while (done < frames) {
         uint32_t n = static_cast<uint32_t>(frames - done);
-        if (n > 128u) n = 128u;
+        if (n > static_cast<uint32_t>(kMaxRing)) n = static_cast<uint32_t>(kMaxRing);
         if (ringPosition + n > ring) n = ring - ringPosition;
         const size_t nb = n * sizeof(float);
         const float* channelIn[2] = {inL, inR};

@@ -14,18 +14,24 @@
 
 namespace {
 
+// An audio thread playing blocks of a tone until stop is set, then one more block, which
+// drains what the last changes queued.
+std::thread playUntil(QB_DSP_VST& v, std::atomic<bool>& stop, int block) {
+    return std::thread([&v, &stop, block] {
+        std::vector<float> inL(block), inR(block), outL(block), outR(block);
+        for (int i = 0; i < block; ++i) inL[i] = inR[i] = 0.3f * std::sin(0.02f * i);
+        float* in[2] = {inL.data(), inR.data()};
+        float* out[2] = {outL.data(), outR.data()};
+        while (!stop.load(std::memory_order_acquire)) v.processReplacing(in, out, block);
+        v.processReplacing(in, out, block);
+    });
+}
+
 TEST(ProcessorThreads, ParameterAndProgramChangesRaceFreeWithProcessingAndTheLastValuesWin) {
     ProcessorRig rig(44100.f, 256);
     QB_DSP_VST& v = *rig.vst;
     std::atomic<bool> stop{false};
-    std::thread audio([&] {
-        std::vector<float> inL(256), inR(256), outL(256), outR(256);
-        for (int i = 0; i < 256; ++i) inL[i] = inR[i] = 0.3f * std::sin(0.02f * i);
-        float* in[2] = {inL.data(), inR.data()};
-        float* out[2] = {outL.data(), outR.data()};
-        while (!stop.load(std::memory_order_acquire)) v.processReplacing(in, out, 256);
-        v.processReplacing(in, out, 256);  // drains what the last changes queued
-    });
+    std::thread audio = playUntil(v, stop, 256);
     for (int round = 0; round < 3000; ++round) {
         if (round % 100 == 0) v.setProgram(round / 100 % 16);
         v.setParameter(round % 18, static_cast<float>(round % 97) / 96.f);
@@ -49,13 +55,7 @@ TEST(ProcessorThreads, ProgramAndDisplayReadersRaceFreeWithChangesAndProcessing)
     ProcessorRig rig(44100.f, 128);
     QB_DSP_VST& v = *rig.vst;
     std::atomic<bool> stop{false};
-    std::thread audio([&] {
-        std::vector<float> inL(128), inR(128), outL(128), outR(128);
-        for (int i = 0; i < 128; ++i) inL[i] = inR[i] = 0.3f * std::sin(0.05f * i);
-        float* in[2] = {inL.data(), inR.data()};
-        float* out[2] = {outL.data(), outR.data()};
-        while (!stop.load(std::memory_order_acquire)) v.processReplacing(in, out, 128);
-    });
+    std::thread audio = playUntil(v, stop, 128);
     std::atomic<int> badProgram{0};
     std::thread reader([&] {
         char text[64];

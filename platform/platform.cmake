@@ -8,6 +8,19 @@ else()
   set(ORVAN_PLATFORM_LIBS ${CMAKE_DL_LIBS})
 endif()
 
+# The window and 2-D graphics the toolkit uses: the portable off-screen window, and per
+# platform the drawing backend and the child window inside the host's (cairo, libpng and
+# Xlib on Linux).
+if(WIN32)
+  set(ORVAN_GUI_DIRS platform/gui platform/win32_gui)
+  set(ORVAN_GUI_LIBS gdiplus gdi32 user32 comctl32 ole32)
+else()
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(ORVAN_GUI_DEPS REQUIRED IMPORTED_TARGET cairo libpng x11)
+  set(ORVAN_GUI_DIRS platform/gui platform/cairo platform/x11)
+  set(ORVAN_GUI_LIBS PkgConfig::ORVAN_GUI_DEPS)
+endif()
+
 # The plug-in exports VSTPluginMain and main, nothing else, and links with no undefined
 # symbol left for the host to supply.
 function(orvan_plugin_exports target)

@@ -26,9 +26,9 @@ void drawKnob(cairo_t* cr, double cx, double cy, double angle) {
     // Skirt: a shallow cone, bright where it faces the light.
     circle(cr, cx, cy, 18);
     cairo_pattern_t* cone = cairo_pattern_create_linear(cx - 13, cy - 13, cx + 13, cy + 13);
-    cairo_pattern_add_color_stop_rgb(cone, 0, 0.42, 0.43, 0.45);
-    cairo_pattern_add_color_stop_rgb(cone, 0.5, 0.19, 0.20, 0.21);
-    cairo_pattern_add_color_stop_rgb(cone, 1, 0.09, 0.09, 0.10);
+    cairo_pattern_add_color_stop_rgb(cone, 0, 0.55, 0.56, 0.58);
+    cairo_pattern_add_color_stop_rgb(cone, 0.5, 0.22, 0.23, 0.24);
+    cairo_pattern_add_color_stop_rgb(cone, 1, 0.08, 0.08, 0.09);
     cairo_set_source(cr, cone);
     cairo_fill(cr);
     cairo_pattern_destroy(cone);
@@ -38,7 +38,11 @@ void drawKnob(cairo_t* cr, double cx, double cy, double angle) {
     cairo_stroke(cr);
     // Cap: flat top, lit from above.
     circle(cr, cx, cy, 13.5);
-    fillVertical(cr, cy - 13.5, cy + 13.5, rgb(0x45484c), rgb(0x26282b));
+    setColour(cr, rgb(0x000000, 0.5));  // the step down from cap to skirt
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
+    circle(cr, cx, cy, 13.5);
+    fillVertical(cr, cy - 13.5, cy + 13.5, rgb(0x3e4145), rgb(0x232528));
     cairo_new_path(cr);
     circle(cr, cx, cy, 13);
     cairo_pattern_t* rim = cairo_pattern_create_linear(cx - 10, cy - 10, cx + 10, cy + 10);

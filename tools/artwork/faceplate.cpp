@@ -12,9 +12,10 @@ namespace {
 // Control numbers of the table's widgets.
 constexpr int kResponse = 4, kBandwidth = 5, kDynamic = 6, kFreeze = 7, kMulti2nd = 8, kMultiHigh = 9;
 constexpr int kFirstSlider = 10, kSliders = 5, kFirstReadout = 31, kBypass = 36, kReset = 37;
-constexpr int kAmerican = 21, kBritish = 23, kMixing = 27, kAir = 29;
+constexpr int kAmerican = 21, kMixing = 27, kAir = 29;
 
 constexpr double kLabelSize = 11, kScaleSize = 9;
+constexpr double kMargin = 16;  // between the window's edge and the sections
 
 double centreX(const Box& b) { return (b.x0 + b.x1) / 2; }
 
@@ -54,10 +55,10 @@ void drawPanel(cairo_t* cr, double w, double h) {
 }
 
 void drawScrew(cairo_t* cr, double cx, double cy) {
-    cairo_arc(cr, cx + 0.5, cy + 1, 4.5, 0, 2 * M_PI);
+    cairo_arc(cr, cx + 0.5, cy + 1, 4, 0, 2 * M_PI);
     setColour(cr, rgb(0x000000, 0.35));
     cairo_fill(cr);
-    cairo_arc(cr, cx, cy, 4, 0, 2 * M_PI);
+    cairo_arc(cr, cx, cy, 3.5, 0, 2 * M_PI);
     cairo_pattern_t* p = cairo_pattern_create_linear(cx - 3, cy - 3, cx + 3, cy + 3);
     cairo_pattern_add_color_stop_rgb(p, 0, 0.50, 0.51, 0.53);
     cairo_pattern_add_color_stop_rgb(p, 1, 0.20, 0.21, 0.22);
@@ -67,7 +68,7 @@ void drawScrew(cairo_t* cr, double cx, double cy) {
     cairo_save(cr);
     cairo_translate(cr, cx, cy);
     cairo_rotate(cr, 0.6);
-    cairo_rectangle(cr, -3, -0.6, 6, 1.2);
+    cairo_rectangle(cr, -2.6, -0.6, 5.2, 1.2);
     setColour(cr, rgb(0x141516));
     cairo_fill(cr);
     cairo_restore(cr);
@@ -132,10 +133,9 @@ void labelKnob(Painter& p, const Box& knob, const std::string& name, const std::
     p.label(high, cx + 19, cy + 36, Align::Left, kScaleSize, Weight::Regular, kPrintDim);
 }
 
-// A shallow well around a column of buttons with its title above.
-void groupButtons(cairo_t* cr, Painter& p, const Box& first, const Box& last, const std::string& title) {
-    recessedWell(cr, first.x0 - 3, first.y0 - 3, first.x1 - first.x0 + 6, last.y1 - first.y0 + 5, 4, kWell);
-    p.label(title, centreX(first), first.y0 - 7);
+// The title above a column of buttons.
+void titleButtons(Painter& p, const Box& first, const std::string& title) {
+    p.label(title, centreX(first), first.y0 - 6);
 }
 
 }  // namespace
@@ -149,9 +149,9 @@ Faceplate drawFaceplate() {
     const double w = background.width, h = background.height;
 
     drawPanel(cr, w, h);
-    for (double x : {12.0, w - 12}) {
-        drawScrew(cr, x, 12);
-        drawScrew(cr, x, h - 12);
+    for (double x : {kMargin / 2, w - kMargin / 2}) {
+        drawScrew(cr, x, kMargin / 2);
+        drawScrew(cr, x, h - kMargin / 2);
     }
 
     // The name, in the free corner above the bass sliders.
@@ -163,17 +163,17 @@ Faceplate drawFaceplate() {
 
     // The band section: one well holding the five sliders with their names and scales.
     const Box last = widgetFor(kFirstSlider + kSliders - 1).rect;
-    const double wellTop = widgetFor(kAir).rect.y1 + 4;
-    const double wellBottom = widgetFor(kFirstReadout).rect.y1 + 8;  // below the readouts
-    recessedWell(cr, 16, wellTop, w - 32, wellBottom - wellTop, 6, kWell);
+    const double wellTop = widgetFor(kAir).rect.y1 + 5;
+    const double wellBottom = widgetFor(kFirstReadout).rect.y1 + 4;  // below the readouts
+    recessedWell(cr, kMargin, wellTop, w - 2 * kMargin, wellBottom - wellTop, 6, kWell);
     for (int i = 0; i < kSliders; ++i) {
         const Widget& slider = widgetFor(kFirstSlider + i);
         drawSliderTrack(cr, slider.rect);
-        p.label(slider.name, centreX(slider.rect), slider.rect.y0 - 4);
+        p.label(slider.name, centreX(slider.rect), slider.rect.y0 - 3);
         if (i + 1 < kSliders)
             drawGainScale(p, slider.rect, (slider.rect.x1 + widgetFor(kFirstSlider + i + 1).rect.x0) / 2);
     }
-    drawGainScale(p, last, (last.x1 + w - 16) / 2);
+    drawGainScale(p, last, (last.x1 + w - kMargin) / 2);
     const Box reset = widgetFor(kReset).rect;
     p.label("Reset", centreX(reset), reset.y0 - 8, Align::Centre, kScaleSize, Weight::Regular, kPrint);
 
@@ -182,11 +182,13 @@ Faceplate drawFaceplate() {
         const Widget& button = widgetFor(control);
         p.label(button.name, centreX(button.rect), button.rect.y0 - 6);
     }
-    groupButtons(cr, p, widgetFor(kMixing).rect, widgetFor(kAir).rect, "Highs Mode");
+    titleButtons(p, widgetFor(kMixing).rect, "Highs Mode");
 
     // The lower section: Style, the two knobs, the switches and Bypass.
-    groupButtons(cr, p, widgetFor(kAmerican).rect, widgetFor(kBritish).rect, "Style");
-    const double knobTitle = widgetFor(kAmerican).rect.y0 - 7;
+    const double lowerTop = wellBottom + 5;
+    recessedWell(cr, kMargin, lowerTop, w - 2 * kMargin, h - kMargin - lowerTop, 6, kWell);
+    titleButtons(p, widgetFor(kAmerican).rect, "Style");
+    const double knobTitle = widgetFor(kAmerican).rect.y0 - 6;
     for (int control : {kResponse, kBandwidth}) drawKnobScale(cr, widgetFor(control).rect);
     labelKnob(p, widgetFor(kResponse).rect, "Response", "Slow", "Fast", knobTitle);
     labelKnob(p, widgetFor(kBandwidth).rect, "Bandwidth", "0.5", "1.0", knobTitle);

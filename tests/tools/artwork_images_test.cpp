@@ -153,6 +153,50 @@ TEST(ArtworkImages, TwoStateButtonsShowTwoDifferentStatesThatBothTakeClicks) {
     }
 }
 
+// Brightness range of the background over a rectangle.
+double spread(cairo_surface_t* s, const artwork::Box& r) {
+    double lo = 255, hi = 0;
+    for (int y = static_cast<int>(r.y0); y < r.y1; ++y)
+        for (int x = static_cast<int>(r.x0); x < r.x1; ++x) {
+            lo = std::fmin(lo, brightness(s, x, y));
+            hi = std::fmax(hi, brightness(s, x, y));
+        }
+    return hi - lo;
+}
+
+TEST(ArtworkImages, TheBackgroundIsPlainUnderEveryWidgetBesideTheSliderGrooves) {
+    const Surface background = loadResource("orvanD.png");
+    ASSERT_EQ(cairo_surface_status(background.get()), CAIRO_STATUS_SUCCESS);
+    for (const artwork::Widget& w : artwork::widgetLayout()) {
+        const artwork::Box& r = w.rect;
+        if (w.kind == 4) {  // a slider: its groove runs down the middle, the sides stay plain
+            EXPECT_LE(spread(background.get(), {r.x0, r.y0, r.x0 + 16, r.y1}), 3) << "control " << w.control;
+            EXPECT_LE(spread(background.get(), {r.x1 - 16, r.y0, r.x1, r.y1}), 3) << "control " << w.control;
+        } else {
+            EXPECT_LE(spread(background.get(), r), 3) << "control " << w.control;
+        }
+    }
+}
+
+TEST(ArtworkImages, TheGainScaleMarksTheRowsTheSliderHeadsIndexLineCrosses) {
+    const Surface background = loadResource("orvanD.png");
+    ASSERT_EQ(cairo_surface_status(background.get()), CAIRO_STATUS_SUCCESS);
+    for (int control = 10; control <= 14; ++control) {
+        const artwork::Box track = artwork::widgetFor(control).rect;
+        const double travel = track.y1 - track.y0 - 52;  // track height less the head's
+        for (int g = -5; g <= 5; ++g) {
+            // Gain g puts the head's top at (1 - d) x travel below the track's top, d = (g + 5) / 10.
+            const int row = static_cast<int>(track.y0 + (1 - (g + 5) / 10.0) * travel) + 26;
+            for (int x : {static_cast<int>(track.x0) - 4, static_cast<int>(track.x1) + 3}) {
+                EXPECT_GT(brightness(background.get(), x, row), brightness(background.get(), x, row - 1) + 40)
+                    << "control " << control << " gain " << g;
+                EXPECT_GT(brightness(background.get(), x, row), brightness(background.get(), x, row + 1) + 40)
+                    << "control " << control << " gain " << g;
+            }
+        }
+    }
+}
+
 TEST(ArtworkLayout, WidgetsGetTheRectanglesTheEditorsBuilderGivesThem) {
     struct Expected {
         int control;

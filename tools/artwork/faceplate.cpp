@@ -94,7 +94,7 @@ void drawSliderTrack(cairo_t* cr, const Box& track) {
     for (int g = -5; g <= 5; ++g) {
         const double row = sliderRow(track, g);
         const bool major = g == 0 || g == 5 || g == -5;
-        const double len = major ? 9 : 6;
+        const double len = major ? 7 : 5;  // clear of the reset button, 9 pixels left of the bass track
         setColour(cr, g == 0 ? kPrint : kPrintDim);
         cairo_rectangle(cr, track.x0 - 2 - len, row, len, 1);
         cairo_rectangle(cr, track.x1 + 2, row, len, 1);

@@ -23,11 +23,13 @@ class Painter {
 public:
     explicit Painter(cairo_t* cr) : cr_(cr) {}
 
-    void label(const std::string& text, double x, double baseline, Align align = Align::Centre,
-               double size = kLabelSize, Weight weight = Weight::Bold, const Rgba& colour = kPrint) {
+    // Prints text with a faint shadow below it and answers the box it covers.
+    Box label(const std::string& text, double x, double baseline, Align align = Align::Centre,
+              double size = kLabelSize, Weight weight = Weight::Bold, const Rgba& colour = kPrint) {
         useFont(cr_, size, weight);
         drawText(cr_, text, x, baseline + 1, align, kPrintShadow);
         print_.push_back({text, drawText(cr_, text, x, baseline, align, colour)});
+        return print_.back().box;
     }
 
     std::vector<Print> takePrint() { return std::move(print_); }
@@ -155,10 +157,8 @@ Faceplate drawFaceplate() {
     }
 
     // The name, in the free corner above the bass sliders.
-    useFont(cr, 26, Weight::Bold);
-    const Box orvan = measureText(cr, "Orvan ", 26, 52, Align::Left);
-    p.label("Orvan", 26, 52, Align::Left, 26, Weight::Bold, kPrint);
-    p.label("EQ", orvan.x1 + 6, 52, Align::Left, 26, Weight::Bold, kAccent);
+    const Box orvan = p.label("Orvan", 26, 52, Align::Left, 26, Weight::Bold, kPrint);
+    p.label("EQ", std::round(orvan.x1 + 8), 52, Align::Left, 26, Weight::Bold, kAccent);
     p.label("Harmonic Equaliser", 27, 70, Align::Left, 10, Weight::Regular, kPrintDim);
 
     // The band section: one well holding the five sliders with their names and scales.
@@ -188,7 +188,7 @@ Faceplate drawFaceplate() {
     const double lowerTop = wellBottom + 5;
     recessedWell(cr, kMargin, lowerTop, w - 2 * kMargin, h - kMargin - lowerTop, 6, kWell);
     titleButtons(p, widgetFor(kAmerican).rect, "Style");
-    const double knobTitle = widgetFor(kAmerican).rect.y0 - 6;
+    const double knobTitle = widgetFor(kAmerican).rect.y0 - 6;  // level with the Style title
     for (int control : {kResponse, kBandwidth}) drawKnobScale(cr, widgetFor(control).rect);
     labelKnob(p, widgetFor(kResponse).rect, "Response", "Slow", "Fast", knobTitle);
     labelKnob(p, widgetFor(kBandwidth).rect, "Bandwidth", "0.5", "1.0", knobTitle);

@@ -8,6 +8,7 @@
 // lie under a widget.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tools/artwork/artwork.h"
 #include "tools/artwork/faceplate.h"
@@ -32,8 +33,9 @@ int main(int argc, char** argv) {
     std::string family;
     if (!artwork::editorFontIsAvailable(family))
         return fail("\"Arial\" resolves to \"" + family + "\", not Liberation Sans (install fonts-liberation)");
-    for (const std::string& clash : artwork::printUnderWidgets(artwork::drawFaceplate()))
-        return fail("the background's print " + clash);
+    const std::vector<std::string> clashes = artwork::printUnderWidgets(artwork::drawFaceplate());
+    for (const std::string& clash : clashes) fail("the background's print " + clash);
+    if (!clashes.empty()) return 1;
 
     std::string error;
     if (preview) {

@@ -32,8 +32,16 @@ void drawKnob(cairo_t* cr, double cx, double cy, double angle) {
     cairo_set_source(cr, cone);
     cairo_fill(cr);
     cairo_pattern_destroy(cone);
-    circle(cr, cx, cy, 17.5);
+    // Grip flutes, turning with the pointer.
     cairo_set_line_width(cr, 1);
+    for (int i = 0; i < 30; ++i) {
+        const double a = angle + i * 2 * M_PI / 30;
+        cairo_move_to(cr, cx + 14.8 * std::sin(a), cy - 14.8 * std::cos(a));
+        cairo_line_to(cr, cx + 17.2 * std::sin(a), cy - 17.2 * std::cos(a));
+    }
+    setColour(cr, rgb(0x000000, 0.28));
+    cairo_stroke(cr);
+    circle(cr, cx, cy, 17.5);
     setColour(cr, rgb(0x000000, 0.6));
     cairo_stroke(cr);
     // Cap: flat top, lit from above.

@@ -100,8 +100,7 @@ void drawLightStrip(cairo_t* cr, double x, double y, double w, double h, const R
     setColour(cr, rgb(0x000000, 0.7));
     cairo_fill(cr);
     roundedRect(cr, x, y, w, h, h / 2);
-    setColour(cr, mix(kLedOff, lit, 0.15 + 0.85 * level));
-    if (level == 0) setColour(cr, kLedOff);
+    setColour(cr, level == 0 ? kLedOff : mix(kLedOff, lit, 0.15 + 0.85 * level));
     cairo_fill(cr);
     if (level > 0) {  // the hot core
         roundedRect(cr, x + 1.5, y + 1, w - 3, h - 2, (h - 2) / 2);

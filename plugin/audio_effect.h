@@ -35,6 +35,11 @@ public:
     // UI thread: an edit made in the editor; sets the parameter, then tells the host
     // for host parameters only.
     virtual void setParameterAutomated(VstInt32 index, float value);
+    // Editor thread: a user's edit of a host parameter starts / ends (the host groups
+    // the automation it records between them). True when the host answered.
+    bool beginEdit(VstInt32 index) { return callHost(audioMasterBeginEdit, index, 0, nullptr, 0.f) != 0; }
+    bool endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index, 0, nullptr, 0.f) != 0; }
+
     // Dispatcher thread; index in 0..numParams-1 (getParameterName: any index of 0 or
     // more), text holds at least 9 bytes.
     virtual void getParameterLabel(VstInt32 index, char* label) { label[0] = '\0'; }
@@ -83,6 +88,7 @@ public:
     void noSoundInStop(bool state) { setFlag(effFlagsNoSoundInStop, state); }
     // Takes ownership of the editor (or none) and announces it in the flags.
     void setEditor(AEffEditor* newEditor);
+    AEffEditor* getEditor() const { return editor; }
 
 protected:
     // Calls the host, answering 0 when there is no host callback.

@@ -36,7 +36,8 @@ constexpr float kMaxSampleRate = 1536000.f;
 
 }  // namespace
 
-QB_DSP_VST::QB_DSP_VST(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
+QB_DSP_VST::QB_DSP_VST(audioMasterCallback audioMaster, QB_EditorFactory editorFactory)
+    : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
     timerPeriodResult = qbTimeBeginPeriod(1);
     for (auto& v : controlValues) v.store(0.f, std::memory_order_relaxed);
     qbControlMaps();
@@ -49,10 +50,9 @@ QB_DSP_VST::QB_DSP_VST(audioMasterCallback audioMaster) : AudioEffectX(audioMast
     bank = new (std::nothrow) QB_ProgramRecord[kNumPrograms];
     globalRecord = bank;
     currentRecord = bank;
-    if (bank != nullptr) {
-        seedBank();
-        loadFactoryBank(kFactoryBankName);
-    }
+    if (bank != nullptr) seedBank();
+    if (editorFactory != nullptr) setEditor(editorFactory(this));
+    if (bank != nullptr) loadFactoryBank(kFactoryBankName);
 
     sampleRateInt = static_cast<int32_t>(sampleRate);
     samplesPerMs = sampleRate * 0.001f;
@@ -66,9 +66,13 @@ QB_DSP_VST::QB_DSP_VST(audioMasterCallback audioMaster) : AudioEffectX(audioMast
     wantEvents(1);
 
     if (bank != nullptr) {
-        std::lock_guard<std::mutex> lock(hostMutex);
-        setProgramLocked(0);
-        refreshMidiMap();
+        float loaded[kNumParams];
+        {
+            std::lock_guard<std::mutex> lock(hostMutex);
+            setProgramLocked(0, loaded);
+            refreshMidiMap();
+        }
+        finishProgramChange(loaded);
     }
 }
 
@@ -193,13 +197,17 @@ void QB_DSP_VST::setControlFromModule(int32_t control, float v, int32_t send) {
         graphControlValues[control] = v;
         if (send != 0) sendControlEvent(samplePosition, control, 0, qbDisplayRound(v), v);
         toHost.push({control, v, x});
+        tellEditor(control, x);
         return;
     }
-    std::lock_guard<std::mutex> lock(hostMutex);
-    syncFromAudio();
-    controlValues[control].store(v, std::memory_order_relaxed);
-    if (control < kNumParams && bank != nullptr) recordFor(control)->values[control] = x;
-    if (send != 0) toGraph.push({control, v, x});
+    {
+        std::lock_guard<std::mutex> lock(hostMutex);
+        syncFromAudio();
+        controlValues[control].store(v, std::memory_order_relaxed);
+        if (control < kNumParams && bank != nullptr) recordFor(control)->values[control] = x;
+        if (send != 0) toGraph.push({control, v, x});
+    }
+    tellEditor(control, x);
 }
 
 void QB_DSP_VST::syncFromAudio() {
@@ -211,9 +219,9 @@ void QB_DSP_VST::syncFromAudio() {
     if (bankWriteRequested.exchange(false, std::memory_order_acq_rel)) writeBankFileLocked();
 }
 
-AudioEffect* qbCreateEffect(audioMasterCallback audioMaster) {
+AudioEffect* qbCreateEffect(audioMasterCallback audioMaster, QB_EditorFactory editorFactory) {
     try {
-        return new (std::nothrow) QB_DSP_VST(audioMaster);
+        return new (std::nothrow) QB_DSP_VST(audioMaster, editorFactory);
     } catch (...) {
         // A member allocation failed inside the constructor: no instance.
         return nullptr;

@@ -23,11 +23,16 @@
 #include "plugin/parameters.h"
 #include "plugin/program_record.h"
 
+class QB_DSP_VST;
+// Makes the processor's editor (the entry point passes the editor layer's), or nullptr.
+using QB_EditorFactory = AEffEditor* (*)(QB_DSP_VST* processor);
+
 class QB_DSP_VST : public AudioEffectX, public QB_SignalGraph {
 public:
     // Entry point (host's loading thread): fills the descriptor, seeds and loads the
-    // bank, asks for MIDI and selects program 0.
-    explicit QB_DSP_VST(audioMasterCallback audioMaster);
+    // bank, creates the editor when a factory is given, asks for MIDI and selects
+    // program 0.
+    explicit QB_DSP_VST(audioMasterCallback audioMaster, QB_EditorFactory editorFactory = nullptr);
     // Dispatcher thread (effClose).
     ~QB_DSP_VST() override;
 
@@ -75,8 +80,8 @@ public:
     }
     // True between suspend and resume.
     bool isSuspended() const { return suspended.load(std::memory_order_relaxed) != 0; }
-    QB_EditorState& editorState() { return editor_; }
-    const QB_EditorState& editorState() const { return editor_; }
+    QB_EditorState& editorState() { return editorState_; }
+    const QB_EditorState& editorState() const { return editorState_; }
 
     // ---- host-side state: dispatcher thread under the host mutex (tests read it) ------
     int32_t builtSampleRate = 0;
@@ -97,7 +102,14 @@ private:
     QB_ProgramRecord* recordFor(int32_t param);
     // Host side, hostMutex held.
     void setParameterLocked(int32_t index, float x);
-    void setProgramLocked(int32_t program);
+    // Loads a program's values (hostMutex held) and raises the program-changing flag;
+    // finishProgramChange then shows them in the editor (hostMutex released) and lowers it.
+    void setProgramLocked(int32_t program, float (&loaded)[kNumParams]);
+    void finishProgramChange(const float (&loaded)[kNumParams]);
+    // Tells the editor (when there is one) that control has the normalised value x.
+    void tellEditor(int32_t control, float x) {
+        if (editor != nullptr) editor->setParameter(control, x);
+    }
     void syncFromAudio();
     void refreshMidiMap();
     void seedBank();
@@ -108,7 +120,7 @@ private:
     // Written under hostMutex, read without it (controlValue).
     std::atomic<float> controlValues[kNumControls];
     std::atomic<int32_t> suspended{0};
-    QB_EditorState editor_;
+    QB_EditorState editorState_;
     // Host threads -> audio thread. Its producers all hold hostMutex, so it has one
     // producer at a time; the audio thread drains it before each sub-block, and resume
     // clears it (also a drain) only while the host is not processing.
@@ -125,4 +137,4 @@ private:
 
 // Entry point (host's loading thread): creates the processor for a host callback, or
 // answers nullptr when it cannot be created. Never throws.
-AudioEffect* qbCreateEffect(audioMasterCallback audioMaster);
+AudioEffect* qbCreateEffect(audioMasterCallback audioMaster, QB_EditorFactory editorFactory = nullptr);

@@ -33,11 +33,17 @@ void QB_DSP_VST::setParameter(VstInt32 index, float value) {
         const float v = ((d.max - d.min) * x + d.min) * 0.1f;
         applyControl(index, v);
         toHost.push({index, v, x});
+        tellEditor(index, x);
         return;
     }
-    std::lock_guard<std::mutex> lock(hostMutex);
-    syncFromAudio();
-    setParameterLocked(index, x);
+    {
+        std::lock_guard<std::mutex> lock(hostMutex);
+        syncFromAudio();
+        setParameterLocked(index, x);
+    }
+    // Outside the mutex: on the editor's thread the editor's widgets answer at once, and
+    // may set further controls.
+    tellEditor(index, x);
 }
 
 void QB_DSP_VST::setParameterLocked(int32_t index, float value) {

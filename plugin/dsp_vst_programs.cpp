@@ -38,14 +38,18 @@ void QB_DSP_VST::loadFactoryBank(const char* name) {
 
 void QB_DSP_VST::setProgram(VstInt32 program) {
     if (static_cast<uint32_t>(program) >= static_cast<uint32_t>(kNumPrograms) || bank == nullptr) return;
-    std::lock_guard<std::mutex> lock(hostMutex);
-    syncFromAudio();
-    setProgramLocked(program);
+    float loaded[kNumParams];
+    {
+        std::lock_guard<std::mutex> lock(hostMutex);
+        syncFromAudio();
+        setProgramLocked(program, loaded);
+    }
+    finishProgramChange(loaded);
 }
 
-void QB_DSP_VST::setProgramLocked(int32_t program) {
+void QB_DSP_VST::setProgramLocked(int32_t program, float (&loaded)[kNumParams]) {
     curProgram.store(program, std::memory_order_relaxed);
-    editor_.setProgramChanging(true);
+    editorState_.setProgramChanging(true);
     // The glides jump to the new program's values instead of sliding there.
     toGraph.push({QB_ControlMailbox::kProgramChange, 0.f, 0.f});
     currentRecord = &bank[program];
@@ -53,9 +57,14 @@ void QB_DSP_VST::setProgramLocked(int32_t program) {
         setParameterLocked(i, recordFor(i)->values[i]);
         // The record now holds the value as the graph took it: a broken chunk's NaN or
         // out-of-range value never reaches the editor.
-        editor_.setLoadedProgramValue(i, recordFor(i)->values[i]);
+        loaded[i] = recordFor(i)->values[i];
+        editorState_.setLoadedProgramValue(i, loaded[i]);
     }
-    editor_.setProgramChanging(false);
+}
+
+void QB_DSP_VST::finishProgramChange(const float (&loaded)[kNumParams]) {
+    for (int32_t i = 0; i < kNumParams; ++i) tellEditor(i, loaded[i]);
+    editorState_.setProgramChanging(false);
 }
 
 void QB_DSP_VST::setProgramName(char* name) {
@@ -96,16 +105,21 @@ VstInt32 QB_DSP_VST::getChunk(void** data, bool isPreset) {
 
 VstInt32 QB_DSP_VST::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
     if (data == nullptr || byteSize < 0 || bank == nullptr) return 0;
-    std::lock_guard<std::mutex> lock(hostMutex);
-    syncFromAudio();
-    if (static_cast<size_t>(byteSize) == kProgramStreamSize) {
-        std::memcpy(currentRecord, data, kProgramStreamSize);
-    } else {
-        const size_t n = static_cast<size_t>(byteSize) < kBankImageSize ? static_cast<size_t>(byteSize) : kBankImageSize;
-        std::memcpy(bank, data, n);
+    float loaded[kNumParams];
+    {
+        std::lock_guard<std::mutex> lock(hostMutex);
+        syncFromAudio();
+        if (static_cast<size_t>(byteSize) == kProgramStreamSize) {
+            std::memcpy(currentRecord, data, kProgramStreamSize);
+        } else {
+            const size_t n =
+                static_cast<size_t>(byteSize) < kBankImageSize ? static_cast<size_t>(byteSize) : kBankImageSize;
+            std::memcpy(bank, data, n);
+        }
+        setProgramLocked(curProgram.load(std::memory_order_relaxed), loaded);
+        refreshMidiMap();
     }
-    setProgramLocked(curProgram.load(std::memory_order_relaxed));
-    refreshMidiMap();
+    finishProgramChange(loaded);
     return byteSize;
 }
 

@@ -28,9 +28,8 @@ TEST_F(Descriptor, CarriesTheFieldsAHostReadsAtLoad) {
     EXPECT_NE(effect->processDoubleReplacing, nullptr);
 }
 
-TEST_F(Descriptor, AnnouncesReplacingAndProgramChunksOnlyWhileThereIsNoEditor) {
-    EXPECT_EQ(effect->flags, 0x10 | 0x20);
-    EXPECT_EQ(effect->flags & effFlagsHasEditor, 0);
+TEST_F(Descriptor, AnnouncesAnEditorReplacingAndProgramChunks) {
+    EXPECT_EQ(effect->flags, 0x01 | 0x10 | 0x20);
     EXPECT_EQ(effect->flags & effFlagsNoSoundInStop, 0);
     EXPECT_EQ(effect->flags & effFlagsIsSynth, 0);
     EXPECT_EQ(effect->flags & effFlagsCanDoubleReplacing, 0);

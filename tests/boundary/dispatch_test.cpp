@@ -38,13 +38,16 @@ TEST_F(Dispatch, SetUpOpcodesAnswerZero) {
     EXPECT_EQ(host.dispatch(effMainsChanged, 0, 0), 0);
 }
 
-TEST_F(Dispatch, EditorOpcodesAnswerZeroWithoutAnEditor) {
-    ERect sentinel{1, 2, 3, 4};
-    ERect* rect = &sentinel;
-    EXPECT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(rect, &sentinel);
-    int window = 0;
-    EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, &window), 0);
+TEST_F(Dispatch, TheEditorAnswersItsRectangleBeforeOpeningAndNothingElseWhileClosed) {
+    ERect* rect = nullptr;
+    EXPECT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 529);
+    EXPECT_EQ(rect->right, 540);
+    EXPECT_EQ(host.dispatch(effEditGetRect, 0, 0, nullptr), 0);
+    EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, nullptr), 0);  // no parent window: nothing opens
     EXPECT_EQ(host.dispatch(effEditIdle), 0);
     EXPECT_EQ(host.dispatch(effEditClose), 0);
     EXPECT_EQ(host.dispatch(effEditKeyDown, 'a', 0, nullptr, 0.f), 0);

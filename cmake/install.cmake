@@ -18,6 +18,8 @@ if(TARGET orvan-render)
   # The installed tool finds the installed plug-in: the plug-in folder as seen from bin/.
   if(IS_ABSOLUTE "${orvan_vst_dir}")
     set(orvan_vst_from_bin "${orvan_vst_dir}")
+  elseif(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
+    set(orvan_vst_from_bin "${CMAKE_INSTALL_PREFIX}/${orvan_vst_dir}")
   else()
     file(RELATIVE_PATH orvan_vst_from_bin "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${orvan_vst_dir}")
   endif()

@@ -77,7 +77,10 @@ public:
     const std::string& path() const { return file_.path(); }
     // False for the formats that keep samples beyond full scale (32-bit float).
     bool clips() const { return clips_; }
-    // Samples beyond full scale so far: clipped in the file when clips().
+    // True when the file itself holds the overs clipped (integer samples); Vorbis keeps
+    // them, but players clip them.
+    bool clipsInFile() const { return clips_ && !ogg_; }
+    // Samples beyond full scale so far.
     int64_t oversCount() const { return overs_; }
     // The largest sample magnitude written so far.
     float peak() const { return peak_; }

@@ -60,8 +60,9 @@ std::string clipReport(const AudioFileWriter& file, bool failing) {
     std::snprintf(figures, sizeof figures, "%lld sample%s beyond full scale (peak %.3g, %+.1f dBFS)",
                   static_cast<long long>(file.oversCount()), file.oversCount() == 1 ? "" : "s",
                   static_cast<double>(file.peak()), 20 * std::log10(static_cast<double>(file.peak())));
-    return file.path() + ": " + figures + (failing ? " would be" : "") +
-           " clipped in this format; .wav keeps 32-bit float with no clipping";
+    const char* fate = file.clipsInFile() ? (failing ? " would be clipped in this format" : " clipped in this format")
+                                          : " that players clip";
+    return file.path() + ": " + figures + fate + "; .wav keeps 32-bit float with no clipping";
 }
 
 // What --verbose prints once everything is written.

@@ -59,6 +59,11 @@ TEST(Clipping, IntegerFormatsReportTheClippedSamplesAndThePeakOrFailWithClipErro
     const StereoBuffer clipped = readAudio(dir / "out.flac").audio;
     EXPECT_LE(*std::max_element(clipped.left.begin(), clipped.left.end()), 1.f);
 
+    // Vorbis keeps the overs, but players clip them.
+    const ToolResult ogg = runTool(with(kBoost, {dir / "loud.wav", dir / "out.ogg"}));
+    EXPECT_EQ(ogg.err, "orvan-render: warning: " + dir / "out.ogg" + ": " + figures +
+                           " that players clip; .wav keeps 32-bit float with no clipping\n");
+
     // An unprocessed copy is checked too.
     const ToolResult dry = runTool(with(kBoost, {"--dry", dir / "dry.flac", dir / "loud.wav", dir / "out2.wav"}));
     EXPECT_EQ(dry.status, 0);

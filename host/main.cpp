@@ -147,7 +147,7 @@ int run(const Options& o) {
             if (file != nullptr && file->clips() && file->oversCount() > 0) clipped.push_back(clipReport(*file, o.clipIsError));
         if (o.clipIsError && !clipped.empty()) throw ToolError(clipped[0] + " (--clip error)");
         if (analyser) {
-            const std::string title = plotTitle(plugin.effectName(), plugin.programName(), o.actions,
+            const PlotTitle title = plotTitle(plugin.effectName(), plugin.programName(), o.actions,
                                                 o.demo ? std::string("demo material") : fileName(o.input));
             drawPlot(*analyser, title, o.plotRangeDb, *plotFile);
         }

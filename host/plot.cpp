@@ -180,25 +180,42 @@ double gainLabelStep(double range) {
     return std::fabs(third - std::round(third)) < 1e-9 ? third : niceStep(range, 3);
 }
 
-// The title on one line: a smaller font for a long one, then cut with an ellipsis.
-void titleLine(cairo_t* cr, const std::string& title) {
-    const double room = kWidth - kLeft - 12;
-    double size = 15;
+// Fits text into width at most `size` points, down to 9, then cuts it with an ellipsis;
+// answers the font size.
+double fitText(cairo_t* cr, std::string& text, double width, double size) {
     cairo_text_extents_t e;
     for (;; size -= 0.5) {
         cairo_set_font_size(cr, size);
-        cairo_text_extents(cr, title.c_str(), &e);
-        if (e.x_advance <= room || size <= 10) break;
+        cairo_text_extents(cr, text.c_str(), &e);
+        if (e.x_advance <= width || size <= 9) break;
     }
-    std::string shown = title;
-    while (e.x_advance > room && !shown.empty()) {
+    const size_t full = text.size();
+    while (e.x_advance > width && !text.empty()) {
         // Drop whole UTF-8 characters: continuation bytes, then the lead byte.
-        while (!shown.empty() && (static_cast<unsigned char>(shown.back()) & 0xC0) == 0x80) shown.pop_back();
-        if (!shown.empty()) shown.pop_back();
-        cairo_text_extents(cr, (shown + "\u2026").c_str(), &e);
+        while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
+        if (!text.empty()) text.pop_back();
+        cairo_text_extents(cr, (text + "\u2026").c_str(), &e);
     }
-    if (shown.size() < title.size()) shown += "\u2026";
-    label(cr, kLeft, 22, shown.c_str(), 0, size);
+    if (text.size() < full) text += "\u2026";
+    return size;
+}
+
+// The whole title on one line when it fits; else the headline, and the settings in
+// smaller type under it.
+void drawTitle(cairo_t* cr, const PlotTitle& title) {
+    const double room = kWidth - kLeft - 12;
+    std::string line = title.text();
+    cairo_text_extents_t e;
+    cairo_set_font_size(cr, 15);
+    cairo_text_extents(cr, line.c_str(), &e);
+    if (e.x_advance <= room) {
+        label(cr, kLeft, 22, line.c_str(), 0, 15);
+        return;
+    }
+    line = title.headline();
+    label(cr, kLeft, 18, line.c_str(), 0, fitText(cr, line, room, 15));
+    line = title.settings;
+    label(cr, kLeft, 33, line.c_str(), 0, fitText(cr, line, room, 11));
 }
 
 uint32_t crc32(const unsigned char* data, size_t size, uint32_t crc = 0) {
@@ -244,8 +261,8 @@ cairo_status_t appendToBuffer(void* closure, const unsigned char* data, unsigned
 
 PlotRect gainScaleArea() { return {kBarX, kTop + kPanelHeight + kGap, kWidth - kBarX, kPanelHeight}; }
 
-std::string plotTitle(const std::string& effect, const std::string& program, const std::vector<SettingAction>& actions,
-                      const std::string& material) {
+PlotTitle plotTitle(const std::string& effect, const std::string& program, const std::vector<SettingAction>& actions,
+                    const std::string& material) {
     std::string settings;
     for (const SettingAction& action : actions) {
         std::string value = action.text;
@@ -256,11 +273,10 @@ std::string plotTitle(const std::string& effect, const std::string& program, con
                                                                    : "--load";
         settings += (settings.empty() ? "" : " ") + std::string(option) + " " + value;
     }
-    return effect + ", program \"" + program + "\"" + (settings.empty() ? "" : " (" + settings + ")") + ": " +
-           material;
+    return {effect + ", program \"" + program + "\"", settings, material};
 }
 
-void drawPlot(const SpectrumAnalyser& a, const std::string& title, double range, AtomicFile& out) {
+void drawPlot(const SpectrumAnalyser& a, const PlotTitle& title, double range, AtomicFile& out) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
@@ -270,7 +286,7 @@ void drawPlot(const SpectrumAnalyser& a, const std::string& title, double range,
     const int top1 = kTop;
     const int top2 = kTop + kPanelHeight + kGap;
     cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
-    titleLine(cr, title);
+    drawTitle(cr, title);
     cairo_set_source_rgb(cr, 0.25, 0.25, 0.25);
     label(cr, kLeft, top1 - 8, "Input spectrogram", 0, 12);
     label(cr, kLeft, top2 - 8, "Equaliser gain over time: output over input, per frame (grey: too quiet to tell)", 0,
@@ -314,7 +330,7 @@ void drawPlot(const SpectrumAnalyser& a, const std::string& title, double range,
     // The text chunks go right after the header chunk (signature 8 bytes, IHDR 25).
     constexpr size_t kAfterHeader = 33;
     if (png.size() < kAfterHeader) throw ToolError("cannot write plot " + out.path() + ": cairo gave no image");
-    std::vector<unsigned char> text = textChunk("Title", title);
+    std::vector<unsigned char> text = textChunk("Title", title.text());
     const std::vector<unsigned char> software = textChunk("Software", "orvan-render");
     text.insert(text.end(), software.begin(), software.end());
     png.insert(png.begin() + kAfterHeader, text.begin(), text.end());

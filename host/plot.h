@@ -23,11 +23,20 @@ struct PlotRect {
 };
 PlotRect gainScaleArea();
 
-// "Orvan EQ, program "Warm" (--set Bass=3 --load dark.fxp): song.wav": the effect, the
-// program in force, and every --program, --set and --load in command-line order.
-std::string plotTitle(const std::string& effect, const std::string& program, const std::vector<SettingAction>& actions,
-                      const std::string& material);
+// What made the plot: the effect, the program in force and the material, and every
+// --program, --set and --load in command-line order.
+struct PlotTitle {
+    std::string plugin;    // Orvan EQ, program "Warm"
+    std::string settings;  // --set Bass=3 --load dark.fxp (empty without any)
+    std::string material;  // song.wav
+    // Orvan EQ, program "Warm": song.wav
+    std::string headline() const { return plugin + ": " + material; }
+    // Orvan EQ, program "Warm" (--set Bass=3 --load dark.fxp): song.wav
+    std::string text() const { return plugin + (settings.empty() ? "" : " (" + settings + ")") + ": " + material; }
+};
+PlotTitle plotTitle(const std::string& effect, const std::string& program, const std::vector<SettingAction>& actions,
+                    const std::string& material);
 
 // Draws the analysis into a PNG written to out, gains coloured from -rangeDb to +rangeDb;
-// the title also goes into the PNG's Title text. Throws ToolError when cairo fails.
-void drawPlot(const SpectrumAnalyser& analysis, const std::string& title, double rangeDb, AtomicFile& out);
+// the title's text also goes into the PNG's Title. Throws ToolError when cairo fails.
+void drawPlot(const SpectrumAnalyser& analysis, const PlotTitle& title, double rangeDb, AtomicFile& out);

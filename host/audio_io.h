@@ -39,8 +39,8 @@ private:
     int64_t position_ = 0;
 };
 
-// A file libsndfile reads; throws ToolError when it is missing, unreadable or has more
-// than two channels.
+// A file libsndfile reads; throws ToolError when it is missing, unreadable, empty or has
+// more than two channels.
 class FileSource : public AudioSource {
 public:
     explicit FileSource(const std::string& path);
@@ -59,7 +59,8 @@ private:
 };
 
 // Writes stereo audio in the format the file name's extension picks: WAV and AIFF as
-// 32-bit float (exact, no clipping), FLAC as 24-bit, OGG as Vorbis.
+// 32-bit float (exact, no clipping), FLAC as 24-bit, OGG as Vorbis. The same audio
+// always gives the same bytes: no time-stamped chunks, a fixed OGG stream serial number.
 class AudioFileWriter {
 public:
     AudioFileWriter(const std::string& path, int sampleRate);
@@ -73,13 +74,37 @@ public:
     // Renames the finished file into place.
     void commit();
 
+    const std::string& path() const { return file_.path(); }
+    // False for the formats that keep samples beyond full scale (32-bit float).
+    bool clips() const { return clips_; }
+    // True when the file itself holds the overs clipped (integer samples); Vorbis keeps
+    // them, but players clip them.
+    bool clipsInFile() const { return clips_ && !ogg_; }
+    // Samples beyond full scale so far.
+    int64_t oversCount() const { return overs_; }
+    // The largest sample magnitude written so far.
+    float peak() const { return peak_; }
+
 private:
     void close();
+    void writeWavSamples(int64_t frames);
 
     AtomicFile file_;
-    sf_private_tag* sndfile_ = nullptr;
+    int sampleRate_;
+    sf_private_tag* sndfile_ = nullptr;  // null for WAV, which is written here
+    bool finished_ = false;
+    bool ogg_ = false;
+    int64_t frames_ = 0;
+    std::vector<uint8_t> bytes_;
+    bool clips_ = false;
+    int64_t overs_ = 0;
+    float peak_ = 0;
     std::vector<float> interleaved_;
 };
+
+// Rewrites the stream serial number of every page of an OGG file to a fixed one (and
+// each page's checksum): libsndfile picks it from the clock.
+void fixOggSerialNumber(const std::string& path);
 
 // A whole file in memory, for benchmarks.
 StereoBuffer readWholeAudioFile(const std::string& path);

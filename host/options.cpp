@@ -21,6 +21,17 @@ int parseCount(const std::string& text, const char* option, int lo, int hi) {
     return static_cast<int>(v);
 }
 
+// A number in (0, hi] dB.
+double parseDecibels(const std::string& text, const char* option, double hi) {
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || errno != 0 || !(v > 0 && v <= hi))
+        throw UsageError(std::string(option) + " expects a number of dB above 0 and up to " + std::to_string(static_cast<int>(hi)) +
+                         ", not '" + text + "'");
+    return v;
+}
+
 bool isDigits(const char* s) {
     if (*s == '\0') return false;
     for (; *s != '\0'; ++s)
@@ -47,7 +58,7 @@ private:
     int next_ = 1;
 };
 
-void checkCombinations(Options& o, const std::vector<std::string>& positional) {
+void checkCombinations(Options& o, const std::vector<std::string>& positional, bool plotRangeGiven) {
     if (o.help) return;
     const size_t maxPositional = o.demo ? 1 : 2;
     if (positional.size() > maxPositional)
@@ -60,9 +71,15 @@ void checkCombinations(Options& o, const std::vector<std::string>& positional) {
         if (positional.size() > 1) o.output = positional[1];
     }
     if (o.benchRuns > 0) {
+        // "--bench abc" meant a run count more likely than an OUTPUT.
+        if (!o.benchArgument.empty() && !o.output.empty() && audioFormatName(o.benchArgument).empty())
+            throw UsageError("--bench expects a whole number of runs from 1 to " + std::to_string(kMaxBenchRuns) +
+                             ", not '" + o.benchArgument + "'");
         if (!o.renders()) throw UsageError("--bench needs an INPUT or --demo");
-        if (!o.output.empty() || !o.plotPath.empty() || !o.dryPath.empty())
-            throw UsageError("--bench writes no audio or plot: drop OUTPUT, --plot and --dry");
+        if (!o.output.empty())
+            throw UsageError("--bench writes no audio: drop the OUTPUT " + o.output);
+        if (!o.plotPath.empty() || !o.dryPath.empty())
+            throw UsageError("--bench writes no audio or plot: drop --plot and --dry");
     } else if (!o.vsPath.empty()) {
         throw UsageError("--vs only works with --bench");
     }
@@ -79,6 +96,8 @@ void checkCombinations(Options& o, const std::vector<std::string>& positional) {
         if (!path->empty() && audioFormatName(*path).empty())
             throw UsageError("cannot tell the audio format of " + *path +
                              ": use .wav, .flac, .aif, .aiff or .ogg");
+    if (o.plotPath.empty() && plotRangeGiven)
+        throw UsageError("--plot-range only works with --plot");
     if (!o.plotPath.empty() && !hasExtension(o.plotPath, ".png"))
         throw UsageError("--plot writes PNG files: " + o.plotPath + " must end in .png");
     if (!o.savePath.empty() && !hasExtension(o.savePath, ".fxp") && !hasExtension(o.savePath, ".fxb"))
@@ -105,6 +124,7 @@ Options parseOptions(int argc, const char* const* argv) {
     std::vector<std::string> positional;
     ArgReader args(argc, argv);
     bool onlyFiles = false;
+    bool plotRangeGiven = false;
     while (!args.done()) {
         std::string arg = args.take();
         if (onlyFiles || arg.size() < 2 || arg[0] != '-') {
@@ -158,16 +178,27 @@ Options parseOptions(int argc, const char* const* argv) {
                 o.benchRuns = parseCount(args.take(), "--bench", 1, kMaxBenchRuns);
             else
                 o.benchRuns = kDefaultBenchRuns;
-        } else if (name == "--demo" || name == "--info" || name == "--quiet" || name == "-q") {
+            if (inlineValue == nullptr && !args.done() && args.peek()[0] != '-') o.benchArgument = args.peek();
+        } else if (name == "--plot-range") {
+            o.plotRangeDb = parseDecibels(args.value(name, inlineValue), "--plot-range", kMaxPlotRangeDb);
+            plotRangeGiven = true;
+        } else if (name == "--clip") {
+            const std::string mode = args.value(name, inlineValue);
+            if (mode != "warn" && mode != "error")
+                throw UsageError("--clip expects warn or error, not '" + mode + "'");
+            o.clipIsError = mode == "error";
+        } else if (name == "--demo" || name == "--info" || name == "--quiet" || name == "-q" ||
+                   name == "--verbose" || name == "-v") {
             if (inlineValue != nullptr) throw UsageError(name + " takes no value");
             if (name == "--demo") o.demo = true;
             else if (name == "--info") o.info = true;
+            else if (name == "--verbose" || name == "-v") o.verbose = true;
             else o.quiet = true;
         } else {
             throw UsageError("unknown option " + name + " (see --help)");
         }
     }
-    checkCombinations(o, positional);
+    checkCombinations(o, positional, plotRangeGiven);
     return o;
 }
 
@@ -180,7 +211,9 @@ const char* usageText() {
            "Renders an audio file (WAV, FLAC, AIFF, OGG) through a VST 2.4 effect.\n"
            "Mono input is processed as two equal channels.\n"
            "\n"
-           "  --plugin PATH     plug-in library (default: OrvanEq.so beside this program)\n"
+           "  --plugin PATH     plug-in library (default: OrvanEq.so found beside this program,\n"
+           "                    in its installation, VST_PATH, LXVST_PATH, ~/.vst,\n"
+           "                    /usr/local/lib/vst or /usr/lib/vst)\n"
            "  --program N|NAME  select program N (from 0) or the program of that name\n"
            "  --set NAME=VALUE  set a parameter in the units its display shows\n"
            "                    (Bass=3, Response=200, Style=German)\n"
@@ -191,9 +224,12 @@ const char* usageText() {
            "  --demo            render about 10 s of synthesised music with a factory program\n"
            "  --dry FILE        also write the unprocessed input (the demo material)\n"
            "  --plot FILE.png   draw the input spectrogram and the gain over time\n"
+           "  --plot-range DB   the gain colour scale, -DB to +DB (default 6)\n"
+           "  --clip warn|error clipping in a .flac or .ogg file: warn (default) or fail\n"
            "  --info            print name, vendor, unique ID, parameters and programs\n"
            "  --bench [N]       render N times (default 10), print CPU time per second of audio\n"
            "  --vs PLUGIN.so    with --bench: alternate with a second plug-in, print the ratio\n"
            "  --quiet           no progress bar\n"
+           "  --verbose         say what was rendered: length, rate, plug-in, program, files\n"
            "  --help            this text\n";
 }

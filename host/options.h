@@ -20,11 +20,15 @@ struct Options {
     std::string savePath;
     std::string plotPath;
     std::string dryPath;
+    std::string benchArgument;  // the non-number that followed --bench, for a clearer error
     int blockSize = 512;
+    double plotRangeDb = 6.0;  // the gain panel's colour scale: -range to +range dB
+    bool clipIsError = false;  // --clip error: clipping in a file fails the render
     int benchRuns = 0;  // 0: no benchmark
     bool demo = false;
     bool info = false;
     bool quiet = false;
+    bool verbose = false;
     bool help = false;
 
     bool renders() const { return demo || !input.empty(); }
@@ -33,6 +37,7 @@ struct Options {
 constexpr int kMaxBlockSize = 65536;
 constexpr int kDefaultBenchRuns = 10;
 constexpr int kMaxBenchRuns = 1000;
+constexpr double kMaxPlotRangeDb = 60.0;
 
 // Parses and checks the arguments; throws UsageError naming the problem.
 Options parseOptions(int argc, const char* const* argv);

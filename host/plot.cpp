@@ -174,18 +174,74 @@ void colourBar(cairo_t* cr, int top, double lo, double hi, double step, const ch
     label(cr, kBarX + kBarWidth / 2.0, top - 6, unit, 0.5, 11);
 }
 
-// Gain range: symmetric, a multiple of 3 dB covering nearly every cell, 3 to 24 dB.
-double gainRange(const SpectrumAnalyser& a) {
-    std::vector<float> magnitudes;
-    for (int x = 0; x < a.columns(); ++x)
-        for (int y = 0; y < a.rows(); ++y) {
-            const float g = a.gainDb(x, y);
-            if (!std::isnan(g)) magnitudes.push_back(std::fabs(g));
-        }
-    if (magnitudes.empty()) return 3;
-    const size_t k = magnitudes.size() * 995 / 1000;
-    std::nth_element(magnitudes.begin(), magnitudes.begin() + static_cast<ptrdiff_t>(k), magnitudes.end());
-    return std::clamp(std::ceil(magnitudes[k] / 3.0) * 3.0, 3.0, 24.0);
+// Labels every third of the range when that is a whole number of dB, else at a round step.
+double gainLabelStep(double range) {
+    const double third = range / 3;
+    return std::fabs(third - std::round(third)) < 1e-9 ? third : niceStep(range, 3);
+}
+
+// Fits text into width at most `size` points, down to 9, then cuts it with an ellipsis;
+// answers the font size.
+double fitText(cairo_t* cr, std::string& text, double width, double size) {
+    cairo_text_extents_t e;
+    for (;; size -= 0.5) {
+        cairo_set_font_size(cr, size);
+        cairo_text_extents(cr, text.c_str(), &e);
+        if (e.x_advance <= width || size <= 9) break;
+    }
+    const size_t full = text.size();
+    while (e.x_advance > width && !text.empty()) {
+        // Drop whole UTF-8 characters: continuation bytes, then the lead byte.
+        while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
+        if (!text.empty()) text.pop_back();
+        cairo_text_extents(cr, (text + "\u2026").c_str(), &e);
+    }
+    if (text.size() < full) text += "\u2026";
+    return size;
+}
+
+// The whole title on one line when it fits; else the headline, and the settings in
+// smaller type under it.
+void drawTitle(cairo_t* cr, const PlotTitle& title) {
+    const double room = kWidth - kLeft - 12;
+    std::string line = title.text();
+    cairo_text_extents_t e;
+    cairo_set_font_size(cr, 15);
+    cairo_text_extents(cr, line.c_str(), &e);
+    if (e.x_advance <= room) {
+        label(cr, kLeft, 22, line.c_str(), 0, 15);
+        return;
+    }
+    line = title.headline();
+    label(cr, kLeft, 18, line.c_str(), 0, fitText(cr, line, room, 15));
+    line = title.settings;
+    label(cr, kLeft, 33, line.c_str(), 0, fitText(cr, line, room, 11));
+}
+
+uint32_t crc32(const unsigned char* data, size_t size, uint32_t crc = 0) {
+    crc = ~crc;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putBigEndian(std::vector<unsigned char>& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(v >> shift));
+}
+
+// An uncompressed international text chunk (UTF-8) of a PNG.
+std::vector<unsigned char> textChunk(const std::string& keyword, const std::string& text) {
+    std::vector<unsigned char> body{'i', 'T', 'X', 't'};
+    body.insert(body.end(), keyword.begin(), keyword.end());
+    for (int k = 0; k < 5; ++k) body.push_back(0);  // end of keyword, no compression, no language tags
+    body.insert(body.end(), text.begin(), text.end());
+    std::vector<unsigned char> chunk;
+    putBigEndian(chunk, static_cast<uint32_t>(body.size() - 4));
+    chunk.insert(chunk.end(), body.begin(), body.end());
+    putBigEndian(chunk, crc32(body.data(), body.size()));
+    return chunk;
 }
 
 double loudestLevel(const SpectrumAnalyser& a) {
@@ -195,18 +251,32 @@ double loudestLevel(const SpectrumAnalyser& a) {
     return std::ceil(top / 10.0) * 10.0;
 }
 
-cairo_status_t writeToFile(void* closure, const unsigned char* data, unsigned int length) {
-    try {
-        static_cast<AtomicFile*>(closure)->write(data, length);
-        return CAIRO_STATUS_SUCCESS;
-    } catch (const ToolError&) {
-        return CAIRO_STATUS_WRITE_ERROR;
-    }
+cairo_status_t appendToBuffer(void* closure, const unsigned char* data, unsigned int length) {
+    auto* bytes = static_cast<std::vector<unsigned char>*>(closure);
+    bytes->insert(bytes->end(), data, data + length);
+    return CAIRO_STATUS_SUCCESS;
 }
 
 }  // namespace
 
-void drawPlot(const SpectrumAnalyser& a, const std::string& title, AtomicFile& out) {
+PlotRect gainScaleArea() { return {kBarX, kTop + kPanelHeight + kGap, kWidth - kBarX, kPanelHeight}; }
+
+PlotTitle plotTitle(const std::string& effect, const std::string& program, const std::vector<SettingAction>& actions,
+                    const std::string& material) {
+    std::string settings;
+    for (const SettingAction& action : actions) {
+        std::string value = action.text;
+        if (action.kind == SettingAction::Load) value = value.substr(value.rfind('/') + 1);
+        if (value.find(' ') != std::string::npos) value = "\"" + value + "\"";
+        const char* option = action.kind == SettingAction::Program ? "--program"
+                             : action.kind == SettingAction::Set   ? "--set"
+                                                                   : "--load";
+        settings += (settings.empty() ? "" : " ") + std::string(option) + " " + value;
+    }
+    return {effect + ", program \"" + program + "\"", settings, material};
+}
+
+void drawPlot(const SpectrumAnalyser& a, const PlotTitle& title, double range, AtomicFile& out) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
@@ -216,7 +286,7 @@ void drawPlot(const SpectrumAnalyser& a, const std::string& title, AtomicFile& o
     const int top1 = kTop;
     const int top2 = kTop + kPanelHeight + kGap;
     cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
-    label(cr, kLeft, 22, title.c_str(), 0, 15);
+    drawTitle(cr, title);
     cairo_set_source_rgb(cr, 0.25, 0.25, 0.25);
     label(cr, kLeft, top1 - 8, "Input spectrogram", 0, 12);
     label(cr, kLeft, top2 - 8, "Equaliser gain over time: output over input, per frame (grey: too quiet to tell)", 0,
@@ -229,7 +299,6 @@ void drawPlot(const SpectrumAnalyser& a, const std::string& title, AtomicFile& o
                                  return levelColour(steps((a.levelDb(x, y) - levelBottom) / kLevelRangeDb));
                              }),
                kLeft, top1, kPanelWidth, kPanelHeight);
-    const double range = gainRange(a);
     paintImage(cr, makeImage(a.columns(), a.rows(),
                              [&](int x, int y) {
                                  const float g = a.gainDb(x, y);
@@ -246,10 +315,11 @@ void drawPlot(const SpectrumAnalyser& a, const std::string& title, AtomicFile& o
     timeAxis(cr, a.seconds(), top1 + kPanelHeight, false);
     timeAxis(cr, a.seconds(), top2 + kPanelHeight, true);
     colourBar(cr, top1, levelBottom, levelTop, 10, "dBFS", levelColour);
-    colourBar(cr, top2, -range, range, range / 3, "dB", gainColour);
+    colourBar(cr, top2, -range, range, gainLabelStep(range), "dB", gainColour);
 
     cairo_destroy(cr);
-    const cairo_status_t status = cairo_surface_write_to_png_stream(surface, writeToFile, &out);
+    std::vector<unsigned char> png;
+    const cairo_status_t status = cairo_surface_write_to_png_stream(surface, appendToBuffer, &png);
     cairo_surface_destroy(surface);
     // The one plot is drawn: let go of cairo's and fontconfig's caches so leak
     // checkers see none.
@@ -257,4 +327,12 @@ void drawPlot(const SpectrumAnalyser& a, const std::string& title, AtomicFile& o
     FcFini();
     if (status != CAIRO_STATUS_SUCCESS)
         throw ToolError("cannot write plot " + out.path() + ": " + cairo_status_to_string(status));
+    // The text chunks go right after the header chunk (signature 8 bytes, IHDR 25).
+    constexpr size_t kAfterHeader = 33;
+    if (png.size() < kAfterHeader) throw ToolError("cannot write plot " + out.path() + ": cairo gave no image");
+    std::vector<unsigned char> text = textChunk("Title", title.text());
+    const std::vector<unsigned char> software = textChunk("Software", "orvan-render");
+    text.insert(text.end(), software.begin(), software.end());
+    png.insert(png.begin() + kAfterHeader, text.begin(), text.end());
+    out.write(png.data(), png.size());
 }

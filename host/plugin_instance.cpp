@@ -24,15 +24,6 @@ void copyText(void* ptr, const char* text, size_t limit) {
 
 }  // namespace
 
-std::string defaultPluginPath() {
-    char buffer[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return "OrvanEq.so";
-    std::string exe(buffer, static_cast<size_t>(n));
-    const size_t slash = exe.rfind('/');
-    return (slash == std::string::npos ? std::string(".") : exe.substr(0, slash)) + "/OrvanEq.so";
-}
-
 PluginLibrary::PluginLibrary(std::string path) : path_(std::move(path)) {
     // A name without a slash would make dlopen search the library path instead.
     const std::string openName = path_.find('/') == std::string::npos ? "./" + path_ : path_;

@@ -102,6 +102,3 @@ private:
     std::vector<float*> inputs_;
     std::vector<float*> outputs_;
 };
-
-// OrvanEq.so in the folder of the running executable.
-std::string defaultPluginPath();

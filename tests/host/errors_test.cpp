@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "support/host_test_support.h"
 
@@ -46,6 +47,36 @@ TEST_F(ToolErrors, MissingUnreadableOrWideInputFilesAreRefused) {
     writeWav(dir / "three.wav", testMaterial(44100, 0.1), 3);
     before = dir.files();
     expectFailure({dir / "three.wav", dir / "out.wav"}, "has 3 channels; orvan-render takes mono or stereo");
+}
+
+TEST_F(ToolErrors, EmptyInputIsRefused) {
+    writeWav(dir / "empty.wav", StereoBuffer{}, 2);
+    before = dir.files();
+    expectFailure({dir / "empty.wav", dir / "out.wav"}, dir / "empty.wav" + " holds no audio (0 frames)");
+    expectFailure({"--bench", "2", dir / "empty.wav"}, "holds no audio", 1, false);
+}
+
+TEST_F(ToolErrors, OutputsThatAreTheInputFileAreRefusedThroughAnyLinkAndSpelling) {
+    const std::vector<uint8_t> original = fileBytes(dir / "in.wav");
+    std::filesystem::create_symlink(dir / "in.wav", dir / "soft.wav");
+    std::filesystem::create_hard_link(dir / "in.wav", dir / "hard.wav");
+    std::filesystem::create_directory(dir / "sub");
+    before = dir.files();
+    const std::string refusal = ": refusing to overwrite it, choose another name";
+    expectFailure({dir / "in.wav", dir / "in.wav"}, "OUTPUT " + dir / "in.wav" + " is the INPUT file " + dir / "in.wav" + refusal, 2);
+    expectFailure({dir / "in.wav", dir / "sub/../in.wav"}, "is the INPUT file", 2);
+    expectFailure({dir / "in.wav", dir / "soft.wav"}, "OUTPUT " + dir / "soft.wav" + " is the INPUT file", 2);
+    expectFailure({dir / "soft.wav", dir / "in.wav"}, "is the INPUT file " + dir / "soft.wav", 2);
+    expectFailure({dir / "hard.wav", dir / "in.wav"}, "is the INPUT file", 2);
+    expectFailure({"--dry", dir / "hard.wav", dir / "in.wav", dir / "out.wav"}, "--dry " + dir / "hard.wav" + " is the INPUT file", 2, false);
+    expectFailure({"--dry", dir / "out.wav", dir / "in.wav", dir / "sub/../out.wav"}, "OUTPUT and --dry both write", 2, false);
+    EXPECT_EQ(fileBytes(dir / "in.wav"), original);
+}
+
+TEST_F(ToolErrors, BenchNamesAMistypedRunCount) {
+    expectFailure({"--bench", "abc", "--demo"}, "--bench expects a whole number of runs from 1 to 1000, not 'abc'", 2, false);
+    expectFailure({"--bench", "abc", dir / "in.wav"}, "--bench expects a whole number of runs", 2, false);
+    expectFailure({"--bench", "--demo", dir / "out.wav"}, "--bench writes no audio: drop the OUTPUT", 2, false);
 }
 
 TEST_F(ToolErrors, PlugInsThatCannotBeLoadedAreNamed) {

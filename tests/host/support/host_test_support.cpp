@@ -27,9 +27,24 @@ std::string readText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-pid_t spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
+// environ without the variables env names, plus those env sets.
+std::vector<std::string> changedEnvironment(const std::vector<std::string>& env) {
+    std::vector<std::string> result;
+    const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        bool replaced = false;
+        for (const std::string& change : env) replaced = replaced || nameOf(change) == nameOf(entry);
+        if (!replaced) result.push_back(entry);
+    }
+    for (const std::string& change : env)
+        if (change.find('=') != std::string::npos) result.push_back(change);
+    return result;
+}
+
+pid_t spawn(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
+            std::string program = ORVAN_RENDER_PATH, const std::vector<std::string>& env = {}) {
     std::vector<char*> argv;
-    std::string program = ORVAN_RENDER_PATH;
     argv.push_back(program.data());
     std::vector<std::string> copies(args);
     for (std::string& a : copies) argv.push_back(a.data());
@@ -38,10 +53,14 @@ pid_t spawn(const std::vector<std::string>& args, const std::string& outPath, co
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> environment = changedEnvironment(env);
+    std::vector<char*> envp;
+    for (std::string& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) throw std::runtime_error("cannot start orvan-render");
+    if (rc != 0) throw std::runtime_error("cannot start " + program);
     return pid;
 }
 
@@ -58,6 +77,16 @@ ToolResult runTool(const std::vector<std::string>& args) {
     ScratchDir logs;
     ToolResult result;
     result.status = waitTool(spawn(args, logs / "out", logs / "err"));
+    result.out = readText(logs / "out");
+    result.err = readText(logs / "err");
+    return result;
+}
+
+ToolResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::vector<std::string>& env) {
+    ScratchDir logs;
+    ToolResult result;
+    result.status = waitTool(spawn(args, logs / "out", logs / "err", program, env));
     result.out = readText(logs / "out");
     result.err = readText(logs / "err");
     return result;

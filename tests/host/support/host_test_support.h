@@ -20,6 +20,10 @@ struct ToolResult {
 
 // Runs orvan-render with these arguments and waits for it.
 ToolResult runTool(const std::vector<std::string>& args);
+// Runs any program with these arguments in this process's environment changed by
+// env: "NAME=VALUE" sets a variable, a plain "NAME" removes it.
+ToolResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::vector<std::string>& env = {});
 // Starts orvan-render without waiting; its output goes nowhere.
 pid_t startTool(const std::vector<std::string>& args);
 int waitTool(pid_t pid);

@@ -13,7 +13,11 @@ QB_AnimButton::QB_AnimButton(const CRect& size, QB_GUI_Editor* editor, int32_t t
 
 void QB_AnimButton::setValue(float v) {
     const float target = v >= 0.5f ? 1.f : 0.f;
-    if (target != position_) {
+    if (editor_->editorBuilding()) {
+        // A window being opened shows its buttons as they are, without animating.
+        position_ = target;
+        step_ = 0.f;
+    } else if (target != position_) {
         if (target > 0.f) {
             if (mode_ == 0) {
                 position_ = 1.f;

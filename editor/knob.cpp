@@ -25,6 +25,8 @@ void QB_Knob::setValue(float v) {
     if (v == cached_) return;
     value_ = v;
     cached_ = v;
+    // A window being opened shows its values at once rather than gliding to them.
+    if (editor_->editorBuilding()) displayed_ = v;
     editor_->forwardToGlobalDisplay(tag_, v);
     links_.push(v);
     ++refreshCounter_;

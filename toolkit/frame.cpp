@@ -14,7 +14,9 @@ CFrame::CFrame(const CRect& size, void* parentWindow, void* hostDisplay, VSTGUIE
 }
 
 CFrame::CFrame(const CRect& size, std::unique_ptr<QB_Window> window, VSTGUIEditorInterface* editor)
-    : CViewContainer(origin0(size)), window_(std::move(window)), editor_(editor) {}
+    : CViewContainer(origin0(size)), window_(std::move(window)), editor_(editor) {
+    if (window_ != nullptr) window_->setListener(this);
+}
 
 CFrame::~CFrame() {
     setModalView(nullptr);

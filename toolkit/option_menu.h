@@ -13,9 +13,46 @@
 
 namespace VSTGUI {
 
-class COptionMenu : public CParamDisplay {
+// The open list of a COptionMenu: a modal view of the frame while it is open.
+class COptionMenuPopup : public CView {
 public:
     using Chosen = std::function<void(int32_t index)>;
+
+    COptionMenuPopup(const CRect& size, std::vector<std::string> entries, std::vector<bool> checked, int32_t rows,
+                     CCoord columnWidth, CFontDesc* font, Chosen chosen);
+
+    void draw(CDrawContext* context) override;
+    CMouseEventResult onMouseDown(CPoint& where, const int32_t& buttons) override;
+    CMouseEventResult onMouseMoved(CPoint& where, const int32_t& buttons) override;
+    int32_t onKeyDown(const CKeyEvent& key) override;
+    bool hitTest(const CPoint&, const int32_t&) override { return true; }
+
+    int32_t entryCount() const { return static_cast<int32_t>(entries_.size()); }
+    const std::string& entry(int32_t i) const { return entries_[i]; }
+    bool isChecked(int32_t i) const { return checked_[i]; }
+    // Where entry i is drawn, in frame coordinates.
+    CRect entryRect(int32_t i) const;
+
+private:
+    ~COptionMenuPopup() override;
+    // The entry under p; -1 outside the list, -2 inside it between entries.
+    int32_t entryAt(const CPoint& p) const;
+    void setHover(int32_t i);
+    // Closes the list (deleting it) and reports index.
+    void finish(int32_t index);
+
+    std::vector<std::string> entries_;
+    std::vector<bool> checked_;
+    int32_t rows_;
+    CCoord columnWidth_;
+    CFontDesc* font_;
+    Chosen chosen_;
+    int32_t hover_ = -1;
+};
+
+class COptionMenu : public CParamDisplay {
+public:
+    using Chosen = COptionMenuPopup::Chosen;
 
     COptionMenu(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background = nullptr,
                 int32_t style = 0);

@@ -1,5 +1,6 @@
 #include "toolkit/view.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "toolkit/frame.h"
@@ -7,9 +8,16 @@
 
 namespace VSTGUI {
 
-CView::CView(const CRect& size) : size_(size) {}
+namespace {
+std::atomic<int32_t> gLiveViews{0};
+}  // namespace
+
+int32_t CView::liveViews() { return gLiveViews.load(std::memory_order_relaxed); }
+
+CView::CView(const CRect& size) : size_(size) { gLiveViews.fetch_add(1, std::memory_order_relaxed); }
 
 CView::~CView() {
+    gLiveViews.fetch_sub(1, std::memory_order_relaxed);
     if (background_ != nullptr) background_->forget();
 }
 

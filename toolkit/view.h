@@ -94,6 +94,8 @@ public:
 
     CViewContainer* getParentView() const { return parent_; }
     virtual CFrame* getFrame() const;
+    // How many views exist in the process (a window closed leaves none behind).
+    static int32_t liveViews();
 
 protected:
     ~CView() override;

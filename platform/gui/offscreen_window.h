@@ -27,7 +27,6 @@ public:
 
 private:
     std::unique_ptr<QB_Canvas> canvas_;
-    QB_WindowListener* listener_;
     std::deque<QB_InputEvent> queue_;
     bool focused_ = false;
     int shows_ = 0;

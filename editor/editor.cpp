@@ -6,6 +6,7 @@
 #include "editor/frame_timer.h"
 #include "editor/number_entry.h"
 #include "platform/bit_ops.h"
+#include "platform/gui/offscreen_window.h"
 #include "plugin/control_table.h"
 #include "toolkit/option_menu.h"
 
@@ -119,6 +120,16 @@ bool QB_GUI_Editor::finishOpen(CFrame* frame) {
     doIdleStuff();
     frame_->redrawDirty();
     return true;
+}
+
+bool QB_GUI_Editor::writeSnapshot(const char* path) {
+    if (path == nullptr || frame_ != nullptr) return false;
+    auto window = std::make_unique<QB_OffscreenWindow>(rect_.right, rect_.bottom, nullptr);
+    QB_OffscreenWindow* w = window.get();
+    if (!openInWindow(std::move(window))) return false;
+    const bool written = w->canvas().writePng(path);
+    close();
+    return written;
 }
 
 void QB_GUI_Editor::close() {

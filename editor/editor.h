@@ -46,6 +46,8 @@ public:
     bool onKeyDown(VstKeyCode& keyCode) override;
     bool onKeyUp(VstKeyCode& keyCode) override;
     bool onWheel(float distance) override;
+    // Closed: opens off-screen, draws once and writes the window to a PNG file.
+    bool writeSnapshot(const char* path) override;
     // Any thread: control (0..40) now has the normalised value.
     void setParameter(VstInt32 index, float value) override;
 

@@ -42,7 +42,9 @@ void checkDistinctFiles(const Options& o) {
         const char* what;
         const std::string& path;
     };
-    const Named outputs[] = {{"OUTPUT", o.output}, {"--dry", o.dryPath}, {"--plot", o.plotPath}, {"--save", o.savePath}};
+    const Named outputs[] = {{"OUTPUT", o.output},     {"--dry", o.dryPath},
+                             {"--plot", o.plotPath},   {"--save", o.savePath},
+                             {"--editor-png", o.editorPngPath}};
     for (const Named& out : outputs) {
         if (out.path.empty()) continue;
         if (!o.input.empty() && sameFile(out.path, o.input))
@@ -110,6 +112,12 @@ int run(const Options& o) {
         preset->write(bytes.data(), bytes.size());
     }
     if (o.info) printInfo(plugin, stdout);
+    if (!o.editorPngPath.empty()) {
+        AtomicFile png(o.editorPngPath);
+        if (!plugin.drawEditor(png.tempPath()))
+            throw ToolError(plugin.effectName() + " cannot draw its window into " + o.editorPngPath);
+        png.commit();
+    }
 
     if (o.benchRuns > 0) {
         if (material.left.empty()) throw ToolError(o.input + " holds no audio to measure");

@@ -86,12 +86,14 @@ void checkCombinations(Options& o, const std::vector<std::string>& positional, b
     if (!o.input.empty() && o.output.empty() && o.plotPath.empty() && o.benchRuns == 0)
         throw UsageError("missing OUTPUT after INPUT " + o.input);
     if (o.demo && o.output.empty() && o.plotPath.empty() && o.dryPath.empty() && o.benchRuns == 0 && !o.info &&
-        o.savePath.empty())
+        o.savePath.empty() && o.editorPngPath.empty())
         throw UsageError("--demo needs somewhere to write: an OUTPUT, --plot or --dry");
     if (!o.renders() && (!o.plotPath.empty() || !o.dryPath.empty()))
         throw UsageError("--plot and --dry need an INPUT or --demo");
-    if (!o.renders() && !o.info && o.savePath.empty())
-        throw UsageError("nothing to do: give INPUT OUTPUT, --demo, --info or --save (see --help)");
+    if (!o.renders() && !o.info && o.savePath.empty() && o.editorPngPath.empty())
+        throw UsageError("nothing to do: give INPUT OUTPUT, --demo, --info, --save or --editor-png (see --help)");
+    if (!o.editorPngPath.empty() && !hasExtension(o.editorPngPath, ".png"))
+        throw UsageError("--editor-png writes PNG files: " + o.editorPngPath + " must end in .png");
     for (const std::string* path : {&o.output, &o.dryPath})
         if (!path->empty() && audioFormatName(*path).empty())
             throw UsageError("cannot tell the audio format of " + *path +
@@ -179,6 +181,8 @@ Options parseOptions(int argc, const char* const* argv) {
             else
                 o.benchRuns = kDefaultBenchRuns;
             if (inlineValue == nullptr && !args.done() && args.peek()[0] != '-') o.benchArgument = args.peek();
+        } else if (name == "--editor-png") {
+            o.editorPngPath = args.value(name, inlineValue);
         } else if (name == "--plot-range") {
             o.plotRangeDb = parseDecibels(args.value(name, inlineValue), "--plot-range", kMaxPlotRangeDb);
             plotRangeGiven = true;
@@ -227,6 +231,7 @@ const char* usageText() {
            "  --plot-range DB   the gain colour scale, -DB to +DB (default 6)\n"
            "  --clip warn|error clipping in a .flac or .ogg file: warn (default) or fail\n"
            "  --info            print name, vendor, unique ID, parameters and programs\n"
+           "  --editor-png FILE draw the plug-in's window at the resulting settings (Orvan EQ)\n"
            "  --bench [N]       render N times (default 10), print CPU time per second of audio\n"
            "  --vs PLUGIN.so    with --bench: alternate with a second plug-in, print the ratio\n"
            "  --quiet           no progress bar\n"

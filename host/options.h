@@ -19,6 +19,7 @@ struct Options {
     std::string output;  // may be empty with --demo, --plot, --bench, --info, --save
     std::string savePath;
     std::string plotPath;
+    std::string editorPngPath;  // --editor-png: the plug-in's window drawn off-screen
     std::string dryPath;
     std::string benchArgument;  // the non-number that followed --bench, for a clearer error
     int blockSize = 512;

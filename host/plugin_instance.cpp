@@ -138,6 +138,11 @@ float PluginInstance::param(int index) { return effect_->getParameter(effect_, i
 void PluginInstance::setParam(int index, float value) { effect_->setParameter(effect_, index, value); }
 int PluginInstance::program() { return static_cast<int>(dispatch(effGetProgram)); }
 void PluginInstance::setProgram(int index) { dispatch(effSetProgram, 0, index); }
+bool PluginInstance::drawEditor(const std::string& pngPath) {
+    // effVendorSpecific with the index 'OrvS' and the file's path.
+    return dispatch(effVendorSpecific, vstFourCC('O', 'r', 'v', 'S'), 0, const_cast<char*>(pngPath.c_str())) == 1;
+}
+
 std::string PluginInstance::programName() { return text(effGetProgramName); }
 
 void PluginInstance::setProgramName(const std::string& name) {

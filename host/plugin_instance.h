@@ -67,6 +67,9 @@ public:
     int program();
     void setProgram(int index);
     std::string programName();
+    // Asks the plug-in to draw its window into a PNG file (a request only Orvan EQ
+    // answers); false when it did not.
+    bool drawEditor(const std::string& pngPath);
     void setProgramName(const std::string& name);
     // Name of program `index` without switching; falls back to switching and back
     // for plug-ins that do not answer effGetProgramNameIndexed.

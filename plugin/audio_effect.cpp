@@ -251,6 +251,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         return text != nullptr ? canDo(text) : 0;
     case effGetVstVersion:
         return getVstVersion();
+    case effVendorSpecific:
+        return vendorSpecific(index, value, ptr, opt);
     case effEditKeyDown:
     case effEditKeyUp: {
         if (editor == nullptr) return 0;

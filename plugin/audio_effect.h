@@ -153,6 +153,8 @@ public:
     virtual VstInt32 getVendorVersion();
     virtual VstInt32 getVstVersion() { return kVstVersion; }
     virtual VstInt32 getNumMidiInputChannels() { return 16; }
+    // Dispatcher thread: effVendorSpecific; answers 0 for anything not understood.
+    virtual VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) { return 0; }
     // Dispatcher thread: 1 (yes), -1 (no) or 0 (unknown) for a capability string.
     virtual VstInt32 canDo(const char* text);
 

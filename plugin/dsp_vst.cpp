@@ -219,6 +219,11 @@ void QB_DSP_VST::syncFromAudio() {
     if (bankWriteRequested.exchange(false, std::memory_order_acq_rel)) writeBankFileLocked();
 }
 
+VstIntPtr QB_DSP_VST::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    if (index != kQbEditorSnapshot || ptr == nullptr || editor == nullptr) return 0;
+    return editor->writeSnapshot(static_cast<const char*>(ptr)) ? 1 : 0;
+}
+
 AudioEffect* qbCreateEffect(audioMasterCallback audioMaster, QB_EditorFactory editorFactory) {
     try {
         return new (std::nothrow) QB_DSP_VST(audioMaster, editorFactory);

@@ -69,6 +69,8 @@ public:
     // Writes the 16 programs to the bank file. From the audio thread the write is
     // deferred to the next dispatcher call.
     void writeBankFile() override;
+    // Dispatcher thread: the editor snapshot request (kQbEditorSnapshot).
+    VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
     // Construction: copies the factory bank resource into the bank.
     void loadFactoryBank(const char* name);
 

@@ -41,6 +41,9 @@ public:
     virtual bool setKnobMode(VstInt32 mode) { return false; }
     // Dispatcher or parameter thread: a parameter changed (index, normalised value).
     virtual void setParameter(VstInt32 index, float value) {}
+    // Dispatcher thread, editor closed: draws the window off-screen at the present values
+    // into a PNG file. True when it was written.
+    virtual bool writeSnapshot(const char* path) { return false; }
 
 protected:
     AudioEffect* effect;

@@ -11,3 +11,6 @@ constexpr VstInt32 kQbUniqueId = vstFourCC('Z', 'w', 'M', 't');
 constexpr VstInt32 kQbEffectVersion = 1;
 // The answer to effIdentify.
 constexpr VstInt32 kQbIdentify = vstFourCC('N', 'v', 'E', 'f');
+// effVendorSpecific with this index and a file path in ptr: the editor, closed, draws
+// itself off-screen into that PNG file (answers 1 when written). Offline hosts use it.
+constexpr VstInt32 kQbEditorSnapshot = vstFourCC('O', 'r', 'v', 'S');

@@ -77,22 +77,24 @@ CControl* QB_GUI_Editor::widget(int32_t control) const { return dynamic_cast<CCo
 bool QB_GUI_Editor::openIn(void* parent, void* hostDisplay) {
     if (frame_ != nullptr) close();
     if (rect_.right <= 0 || rect_.bottom <= 0) return false;
+    std::lock_guard<std::recursive_mutex> ui(uiMutex_);
     editorThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
     auto* frame = new CFrame(CRect(0, 0, rect_.right, rect_.bottom), parent, hostDisplay, this);
     systemWindow = parent;
-    return finishOpen(frame);
+    return finishOpen(frame, true);
 }
 
-bool QB_GUI_Editor::openInWindow(std::unique_ptr<QB_Window> window) {
+bool QB_GUI_Editor::openInWindow(std::unique_ptr<QB_Window> window, bool keeper) {
     if (frame_ != nullptr) close();
     if (window == nullptr || rect_.right <= 0 || rect_.bottom <= 0) return false;
+    std::lock_guard<std::recursive_mutex> ui(uiMutex_);
     editorThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
     auto* frame = new CFrame(CRect(0, 0, rect_.right, rect_.bottom), std::move(window), this);
     systemWindow = frame;
-    return finishOpen(frame);
+    return finishOpen(frame, keeper);
 }
 
-bool QB_GUI_Editor::finishOpen(CFrame* frame) {
+bool QB_GUI_Editor::finishOpen(CFrame* frame, bool keeper) {
     if (!frame->isOpen()) {
         frame->forget();
         systemWindow = nullptr;
@@ -119,7 +121,43 @@ bool QB_GUI_Editor::finishOpen(CFrame* frame) {
     // Draw at once: a host may take a while to call idle the first time.
     doIdleStuff();
     frame_->redrawDirty();
+    lastHostService_.store(now.time_since_epoch().count(), std::memory_order_relaxed);
+    keeperServices_.store(0, std::memory_order_relaxed);
+    if (keeper) {
+        keeperStop_ = false;
+        keeper_ = std::thread([this] { keeperLoop(); });
+    }
     return true;
+}
+
+void QB_GUI_Editor::keeperLoop() {
+    std::unique_lock<std::mutex> wait(keeperMutex_);
+    while (!keeperWake_.wait_for(wait, QB_Frame_Timer::kPeriod, [this] { return keeperStop_; })) {
+        const auto now = std::chrono::steady_clock::now();
+        const auto last = std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(lastHostService_.load(std::memory_order_relaxed)));
+        if (now - last < kIdleMissing) continue;
+        wait.unlock();
+        {
+            std::lock_guard<std::recursive_mutex> ui(uiMutex_);
+            if (frame_ != nullptr) {
+                editorThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+                serviceLocked(now);
+                keeperServices_.fetch_add(1, std::memory_order_relaxed);
+            }
+        }
+        wait.lock();
+    }
+}
+
+void QB_GUI_Editor::stopKeeper() {
+    if (!keeper_.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(keeperMutex_);
+        keeperStop_ = true;
+    }
+    keeperWake_.notify_all();
+    keeper_.join();
 }
 
 bool QB_GUI_Editor::writeSnapshot(const char* path) {
@@ -133,6 +171,8 @@ bool QB_GUI_Editor::writeSnapshot(const char* path) {
 }
 
 void QB_GUI_Editor::close() {
+    stopKeeper();  // before the lock: the keeper may be waiting for it
+    std::lock_guard<std::recursive_mutex> ui(uiMutex_);
     timer_.reset();  // no refresh tick after this
     if (frame_ != nullptr) {
         tooltips_.reset();
@@ -149,6 +189,13 @@ void QB_GUI_Editor::close() {
 void QB_GUI_Editor::idle() { service(std::chrono::steady_clock::now()); }
 
 void QB_GUI_Editor::service(std::chrono::steady_clock::time_point now) {
+    lastHostService_.store(std::chrono::steady_clock::now().time_since_epoch().count(), std::memory_order_relaxed);
+    std::lock_guard<std::recursive_mutex> ui(uiMutex_);
+    editorThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    serviceLocked(now);
+}
+
+void QB_GUI_Editor::serviceLocked(std::chrono::steady_clock::time_point now) {
     if (frame_ == nullptr || timer_ == nullptr) return;
     frame_->pumpEvents();
     if (frame_ == nullptr) return;  // an event may not close the window, but be safe
@@ -168,6 +215,7 @@ void QB_GUI_Editor::doIdleStuff() {
 void QB_GUI_Editor::setParameter(VstInt32 index, float value) {
     if (index < 0 || index >= kNumControls) return;
     if (onEditorThread()) {
+        std::lock_guard<std::recursive_mutex> ui(uiMutex_);
         applyParameter(index, value);
         return;
     }
@@ -247,6 +295,7 @@ void QB_GUI_Editor::openMidiLearnMenu(CControl* control, const CPoint& where) {
 }
 
 bool QB_GUI_Editor::onKeyDown(VstKeyCode& keyCode) {
+    std::lock_guard<std::recursive_mutex> ui(uiMutex_);
     if (frame_ == nullptr) return false;
     return frame_->onKey(keyFromHost(keyCode));
 }
@@ -254,6 +303,7 @@ bool QB_GUI_Editor::onKeyDown(VstKeyCode& keyCode) {
 bool QB_GUI_Editor::onKeyUp(VstKeyCode& keyCode) { return false; }
 
 bool QB_GUI_Editor::onWheel(float distance) {
+    std::lock_guard<std::recursive_mutex> ui(uiMutex_);
     if (frame_ == nullptr) return false;
     CView* under = frame_->viewAt(frame_->mousePosition(), 0);
     return under != nullptr && under->onWheel(qbToParentCoordinates(under, frame_->mousePosition()), distance, 0);

@@ -5,12 +5,20 @@
 // host's thread that opened it). setParameter may come on any thread, the audio thread
 // included: there it only stores the value, lock-free, for the editor's thread to apply
 // at its next service; on the editor's thread itself it applies at once.
+//
+// A host that never calls idle (or stops calling it for kIdleMissing) would leave the
+// window frozen: a keeper thread of the editor's then services it every 14 ms and is the
+// editor's thread while it does. Host calls and the keeper take turns under one lock, so
+// the window, its display connection and the widgets are never touched by two threads at
+// once; the audio thread never takes that lock.
 #pragma once
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "plugin/dsp_vst.h"
@@ -29,6 +37,8 @@ class QB_GlobalNameDisplay;
 class QB_GUI_Editor : public AEffEditor, public VSTGUI::VSTGUIEditorInterface, public VSTGUI::CControlListener {
 public:
     static constexpr int kMaxContainers = 10;
+    // How long the host may leave the window without idle before the keeper takes over.
+    static constexpr std::chrono::milliseconds kIdleMissing{200};
 
     explicit QB_GUI_Editor(QB_DSP_VST* processor);
     ~QB_GUI_Editor() override;
@@ -40,7 +50,8 @@ public:
     bool open(void* parent) override { return openIn(parent, nullptr); }
     bool openIn(void* parent, void* hostDisplay);
     // Opens in a window made by the caller (an off-screen one for tests and snapshots).
-    bool openInWindow(std::unique_ptr<QB_Window> window);
+    // keeper: service it from the editor's own thread when the host does not idle.
+    bool openInWindow(std::unique_ptr<QB_Window> window, bool keeper = false);
     void close() override;
     void idle() override;
     bool onKeyDown(VstKeyCode& keyCode) override;
@@ -88,10 +99,21 @@ public:
 
     // Runs the refresh ticks due by now and redraws once: the host's idle, or a test.
     void service(std::chrono::steady_clock::time_point now);
+    // How many services the keeper thread has run since open.
+    int64_t keeperServices() const { return keeperServices_.load(std::memory_order_relaxed); }
+    // Runs look on this thread while no other touches the window (for tests).
+    template <class Look>
+    void withWindow(Look&& look) {
+        std::lock_guard<std::recursive_mutex> ui(uiMutex_);
+        look();
+    }
 
 private:
     friend class QB_ControlBuilder;
-    bool finishOpen(VSTGUI::CFrame* frame);
+    bool finishOpen(VSTGUI::CFrame* frame, bool keeper);
+    void serviceLocked(std::chrono::steady_clock::time_point now);
+    void keeperLoop();
+    void stopKeeper();
     // Applies the values other threads stored, on the editor's thread.
     void applyPosted();
     void applyParameter(int32_t index, float value);
@@ -110,6 +132,15 @@ private:
     bool applyingProgram_ = false;
 
     std::atomic<std::thread::id> editorThread_{};
+    // Held by whichever thread touches the window or the widgets (recursive: a widget's
+    // change comes back to setParameter on the same thread).
+    std::recursive_mutex uiMutex_;
+    std::thread keeper_;
+    std::mutex keeperMutex_;
+    std::condition_variable keeperWake_;
+    bool keeperStop_ = false;
+    std::atomic<int64_t> lastHostService_{0};  // steady clock, nanoseconds
+    std::atomic<int64_t> keeperServices_{0};
     // Values set on other threads, waiting for the editor's thread: the latest value of
     // each control, a bit per control that has one, and a bit per control whose value
     // came from a program change.

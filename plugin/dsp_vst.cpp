@@ -77,6 +77,9 @@ QB_DSP_VST::QB_DSP_VST(audioMasterCallback audioMaster, QB_EditorFactory editorF
 }
 
 QB_DSP_VST::~QB_DSP_VST() {
+    // A host may end the instance with its window open: close it while the processor it
+    // reports to still exists (the editor object itself goes with the base).
+    if (editor != nullptr) editor->close();
     if (timerPeriodResult == 0) qbTimeEndPeriod(1);
     delete[] bank;
     bank = globalRecord = currentRecord = nullptr;

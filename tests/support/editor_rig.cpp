@@ -26,10 +26,13 @@ EditorRig::~EditorRig() {
     tlsRig = nullptr;
 }
 
-bool EditorRig::open() {
+bool EditorRig::open() { return openWith(false); }
+bool EditorRig::openWithKeeper() { return openWith(true); }
+
+bool EditorRig::openWith(bool keeper) {
     auto window = std::make_unique<QB_OffscreenWindow>(540, 529, nullptr);
     QB_OffscreenWindow* w = window.get();
-    if (editor_ == nullptr || !editor_->openInWindow(std::move(window))) return false;
+    if (editor_ == nullptr || !editor_->openInWindow(std::move(window), keeper)) return false;
     window_ = w;
     return true;
 }

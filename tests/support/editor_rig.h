@@ -27,6 +27,8 @@ public:
     QB_GUI_Editor& editor() { return *editor_; }
     QB_OffscreenWindow& window() { return *window_; }
     bool open();  // opens in a new off-screen window
+    // As open, with the keeper thread that refreshes it when nobody calls idle.
+    bool openWithKeeper();
     void close() { editor_->close(); window_ = nullptr; }
 
     // Moves the clock on by ms and services the editor as a host's idle does.
@@ -47,6 +49,7 @@ public:
 
 private:
     void inject(QB_InputEvent::Type type, int x, int y, uint32_t buttons);
+    bool openWith(bool keeper);
 
     std::unique_ptr<QB_DSP_VST> vst_;
     QB_GUI_Editor* editor_ = nullptr;

@@ -53,3 +53,29 @@ TEST(EditorThreads, ParameterAndMidiChangesFromOtherThreadsReachTheOpenEditorRac
 }
 
 }  // namespace
+
+namespace {
+
+// A host that never calls idle: the editor's keeper thread keeps the window refreshed
+// and applies the values other threads set.
+TEST(EditorThreads, WithoutIdleTheKeeperThreadRefreshesTheWindowAndCloseStopsIt) {
+    EditorRig rig;
+    ASSERT_TRUE(rig.openWithKeeper());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (rig.editor().keeperServices() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_GT(rig.editor().keeperServices(), 0);
+    rig.vst().setParameter(QB_Control::kBass, 1.f);
+    float shown = 0.f;
+    while (shown != 1.f && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        rig.editor().withWindow([&] { shown = rig.editor().widget(QB_Control::kBass)->getValue(); });
+    }
+    EXPECT_EQ(shown, 1.f);
+    rig.close();
+    const int64_t services = rig.editor().keeperServices();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(rig.editor().keeperServices(), services);
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 #include "editor/control_builder.h"
 
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -60,6 +61,18 @@ QB_ControlBuilder::QB_ControlBuilder(QB_GUI_Editor* editor, const QB_ControlDesc
 
 QB_ControlBuilder::~QB_ControlBuilder() {
     if (font_ != nullptr) font_->forget();
+    for (auto& named : bitmaps_) named.second->forget();
+}
+
+CBitmap* QB_ControlBuilder::bitmapOf(const QB_ControlDescriptor& d) {
+    if (!hasBitmap(d)) return nullptr;
+    // Widgets that name the same image share one decoded bitmap.
+    std::string key = d.bitmap;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    auto it = bitmaps_.find(key);
+    if (it == bitmaps_.end()) it = bitmaps_.emplace(key, new CBitmap(d.bitmap)).first;
+    it->second->remember();  // the caller's reference, released after handing it on
+    return it->second;
 }
 
 void QB_ControlBuilder::styleText(CControl* widget, int16_t kind) {
@@ -76,7 +89,7 @@ CControl* QB_ControlBuilder::makeControl(const QB_ControlDescriptor& d, int32_t 
     using namespace QB_Kind;
     const int16_t kind = d.kind;
     const CCoord x = d.x, y = d.y;
-    CBitmap* bitmap = hasBitmap(d) ? new CBitmap(d.bitmap) : nullptr;
+    CBitmap* bitmap = bitmapOf(d);
     const CCoord bw = bitmap != nullptr ? bitmap->getWidth() : 0, bh = bitmap != nullptr ? bitmap->getHeight() : 0;
     const CRect half(x, y, x + bw, y + bh / 2);
     const CRect text = bitmap != nullptr ? CRect(x, y, x + bw, y + bh) : CRect(x, y, x + textWidth_, y + textHeight_);
@@ -199,7 +212,7 @@ void QB_ControlBuilder::directive(const QB_ControlDescriptor& d, int32_t control
             break;
         case kContainer:
         case kHiddenContainer: {
-            CBitmap* bitmap = hasBitmap(d) ? new CBitmap(d.bitmap) : nullptr;
+            CBitmap* bitmap = bitmapOf(d);
             const CCoord w = bitmap != nullptr ? bitmap->getWidth() : 0, h = bitmap != nullptr ? bitmap->getHeight() : 0;
             auto* nested = new CViewContainer(CRect(d.x, d.y, d.x + w, d.y + h));
             nested->setBackground(bitmap);
@@ -228,7 +241,7 @@ int32_t QB_ControlBuilder::build(CViewContainer* container, int32_t first) {
         }
         CView* view = nullptr;
         if (d.kind == QB_Kind::kImage) {
-            CBitmap* bitmap = hasBitmap(d) ? new CBitmap(d.bitmap) : nullptr;
+            CBitmap* bitmap = bitmapOf(d);
             const int32_t frames = d.aux > 0 ? d.aux : 1;
             const CCoord w = bitmap != nullptr ? bitmap->getWidth() : 0;
             const CCoord h = bitmap != nullptr ? bitmap->getHeight() / frames : 0;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "plugin/control_table.h"
+#include <map>
 #include <string>
 
 #include "toolkit/control.h"
@@ -32,6 +33,8 @@ private:
     VSTGUI::CControl* makeControl(const QB_ControlDescriptor& d, int32_t control);
     void directive(const QB_ControlDescriptor& d, int32_t control, VSTGUI::CViewContainer* container, int32_t& record);
     void styleText(VSTGUI::CControl* widget, int16_t kind);
+    // The record's bitmap with one reference for the caller, or nullptr for none.
+    VSTGUI::CBitmap* bitmapOf(const QB_ControlDescriptor& d);
 
     QB_GUI_Editor* editor_;
     const QB_ControlDescriptor* table_;
@@ -52,6 +55,7 @@ private:
     VSTGUI::CColor frameColour_ = VSTGUI::kGreyCColor;
     int32_t textWidth_ = 50, textHeight_ = 16;
     VSTGUI::CFontDesc* font_ = nullptr;
+    std::map<std::string, VSTGUI::CBitmap*> bitmaps_;  // decoded during this build
 };
 
 // The number of comma-terminated entries of an option list (0 for none or "").

@@ -34,6 +34,7 @@ bool EditorRig::openWith(bool keeper) {
     QB_OffscreenWindow* w = window.get();
     if (editor_ == nullptr || !editor_->openInWindow(std::move(window), keeper)) return false;
     window_ = w;
+    clock_ = std::chrono::steady_clock::now();  // the frame timer counts from the open
     return true;
 }
 

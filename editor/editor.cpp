@@ -55,7 +55,11 @@ CKeyEvent keyFromHost(const VstKeyCode& k) {
 AEffEditor* qbCreateEditor(QB_DSP_VST* processor) { return new (std::nothrow) QB_GUI_Editor(processor); }
 
 QB_GUI_Editor::QB_GUI_Editor(QB_DSP_VST* processor)
-    : AEffEditor(processor), processor_(processor), created_(std::chrono::steady_clock::now()) {
+    : AEffEditor(processor),
+      processor_(processor),
+      table_(kControlTable),
+      tableLength_(kControlTableLength),
+      created_(std::chrono::steady_clock::now()) {
     for (auto& v : posted_) v.store(0.f, std::memory_order_relaxed);
     background_ = new CBitmap(kControlTable[0].bitmap);
     rect_ = ERect{0, 0, static_cast<VstInt16>(background_->getHeight()), static_cast<VstInt16>(background_->getWidth())};
@@ -110,7 +114,7 @@ bool QB_GUI_Editor::finishOpen(CFrame* frame, bool keeper) {
     state().setGlobalNumberDisplayIndex(0);
     state().setGlobalNameDisplayIndex(0);
     state().setGlobalDisplayTag(0);
-    QB_ControlBuilder(this, kControlTable, kControlTableLength).build(frame, 1);
+    QB_ControlBuilder(this, table_, tableLength_).build(frame, 1);
     tooltips_ = std::make_unique<CTooltipSupport>(frame);
     frame_ = frame;
     for (int32_t i = 0; i < kNumParams; ++i) applyParameter(i, processor_->getParameter(i));
@@ -257,6 +261,9 @@ void QB_GUI_Editor::forwardToGlobalDisplay(int32_t control, float value) {
     const int32_t display = state().globalNumberDisplayIndex();
     if (display == 0 || control != state().globalDisplayTag()) return;
     if (CControl* d = widget(display)) d->setValue(value);
+    // The name display too: it forgets the control when a program change or an open
+    // pushes the value.
+    if (CControl* n = widget(state().globalNameDisplayIndex())) n->setValue(value);
 }
 
 void QB_GUI_Editor::beginEdit(int32_t index) {

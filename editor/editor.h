@@ -57,6 +57,12 @@ public:
     bool onKeyDown(VstKeyCode& keyCode) override;
     bool onKeyUp(VstKeyCode& keyCode) override;
     bool onWheel(float distance) override;
+    // The table the next open builds from (the shipped one unless a test gives another;
+    // ranges and names still come from the shipped table's records of each control).
+    void useTable(const QB_ControlDescriptor* table, int32_t length) {
+        table_ = table;
+        tableLength_ = length;
+    }
     // Closed: opens off-screen, draws once and writes the window to a PNG file.
     bool writeSnapshot(const char* path) override;
     // Any thread: control (0..40) now has the normalised value.
@@ -120,6 +126,8 @@ private:
     bool onEditorThread() const { return editorThread_.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
 
     QB_DSP_VST* processor_;
+    const QB_ControlDescriptor* table_;
+    int32_t tableLength_;
     ERect rect_{0, 0, 0, 0};
     VSTGUI::CBitmap* background_ = nullptr;
     VSTGUI::CFrame* frame_ = nullptr;

@@ -62,6 +62,26 @@ void EditorRig::click(int x, int y, uint32_t buttons) {
     release(x, y, buttons & ~(kQbLeftButton | kQbMiddleButton | kQbRightButton | kQbDoubleClick));
 }
 
+void EditorRig::type(const std::string& text) {
+    for (char c : text) {
+        QB_InputEvent e;
+        e.type = QB_InputEvent::Type::keyDown;
+        e.key = QB_Key::character;
+        e.text[0] = c;
+        window_->inject(e);
+    }
+    idle(0);
+}
+
+void EditorRig::key(QB_Key k, uint32_t modifiers) {
+    QB_InputEvent e;
+    e.type = QB_InputEvent::Type::keyDown;
+    e.key = k;
+    e.buttons = modifiers;
+    window_->inject(e);
+    idle(0);
+}
+
 uint32_t EditorRig::pixel(int x, int y) {
     const std::vector<uint32_t> p = window_->canvas().pixels();
     return p[static_cast<size_t>(y) * 540 + static_cast<size_t>(x)];

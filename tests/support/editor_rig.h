@@ -38,6 +38,10 @@ public:
     void press(int x, int y, uint32_t buttons = kQbLeftButton);
     void move(int x, int y, uint32_t buttons = kQbLeftButton);
     void release(int x, int y, uint32_t buttons = 0);
+    // Keys as the window delivers them while it has the keyboard: one character key per
+    // character of text (ASCII), or one key.
+    void type(const std::string& text);
+    void key(QB_Key key, uint32_t modifiers = 0);
 
     // The window's back buffer, 0xAARRGGBB.
     uint32_t pixel(int x, int y);

@@ -35,10 +35,7 @@ void QB_AnimButton::setValue(float v) {
 }
 
 void QB_AnimButton::idle() {
-    if (refreshCounter_ != 0) {
-        refreshCounter_ = 0;
-        invalid();
-    }
+    qbRefreshOnTick(refreshCounter_, this);
     if (step_ == 0.f) return;
     position_ += step_;
     const bool on = value_ != 0.f;

@@ -23,12 +23,9 @@ void QB_GUI_Image::setFrame(int32_t frame) {
 }
 
 void QB_GUI_Image::notify(CView* sender, const void* message) {
-    if (links_.pushing() || message == nullptr) return;
-    const auto& m = *static_cast<const QB_LinkMessage*>(message);
-    if (m.command == kLinkRegister) {
-        links_.add(sender, m.position);
-        return;
-    }
+    const QB_LinkMessage* command = qbLinkCommand(links_, sender, message);
+    if (command == nullptr) return;
+    const QB_LinkMessage& m = *command;
     switch (m.position) {
         case kImageNextFrame:
             if (m.value != 0.f) setFrame(frame_ + 1);

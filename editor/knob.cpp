@@ -33,21 +33,15 @@ void QB_Knob::setValue(float v) {
 }
 
 void QB_Knob::notify(CView* sender, const void* message) {
-    if (links_.pushing() || message == nullptr) return;
-    const auto& m = *static_cast<const QB_LinkMessage*>(message);
-    if (m.command == kLinkRegister) {
-        links_.add(sender, m.position);
-        return;
-    }
+    const QB_LinkMessage* command = qbLinkCommand(links_, sender, message);
+    if (command == nullptr) return;
+    const QB_LinkMessage& m = *command;
     value_ = m.value;
     editor_->processor()->setParameterAutomated(tag_, value_);
 }
 
 void QB_Knob::idle() {
-    if (refreshCounter_ != 0) {
-        refreshCounter_ = 0;
-        invalid();
-    }
+    qbRefreshOnTick(refreshCounter_, this);
     if (displayed_ != value_) {
         if (std::fabs(value_ - displayed_) < 0.005f) displayed_ = value_;
         else displayed_ = displayed_ + (value_ - displayed_) * 0.1f;

@@ -23,6 +23,13 @@ inline void qbSendLink(VSTGUI::CView* to, VSTGUI::CView* sender, int32_t command
     to->notify(sender, &m);
 }
 
+// A widget's per-tick refresh of its refresh counter: a counted change invalidates it.
+inline void qbRefreshOnTick(int32_t& refreshCounter, VSTGUI::CView* view) {
+    if (refreshCounter == 0) return;
+    refreshCounter = 0;
+    view->invalid();
+}
+
 // Up to Capacity linked widgets with their positions. push sends every one of them a set
 // message with the value; a push that arrives while one is running is dropped, which is
 // what stops linked widgets from echoing each other forever.
@@ -54,3 +61,17 @@ private:
     int count_ = 0;
     bool guard_ = false;
 };
+
+// The common start of a widget's link slot: ignored while its own push runs, a
+// registration adds the sender to links. Answers the message when the widget must act
+// on it, else nullptr.
+template <int Capacity>
+const QB_LinkMessage* qbLinkCommand(QB_LinkList<Capacity>& links, VSTGUI::CView* sender, const void* message) {
+    if (links.pushing() || message == nullptr) return nullptr;
+    const auto* m = static_cast<const QB_LinkMessage*>(message);
+    if (m->command == kLinkRegister) {
+        links.add(sender, m->position);
+        return nullptr;
+    }
+    return m;
+}

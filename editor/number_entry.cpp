@@ -75,12 +75,9 @@ void QB_CNumberEntry::setValue(float v) {
 }
 
 void QB_CNumberEntry::notify(CView* sender, const void* message) {
-    if (links_.pushing() || message == nullptr) return;
-    const auto& m = *static_cast<const QB_LinkMessage*>(message);
-    if (m.command == kLinkRegister) {
-        links_.add(sender, m.position);
-        return;
-    }
+    const QB_LinkMessage* command = qbLinkCommand(links_, sender, message);
+    if (command == nullptr) return;
+    const QB_LinkMessage& m = *command;
     value_ = m.value;
     editor_->processor()->setParameterAutomated(tag_, value_);
 }
@@ -126,10 +123,7 @@ void QB_CNumberEntry::editingEnded(bool accepted, const std::string& before) {
 }
 
 void QB_CNumberEntry::idle() {
-    if (refreshCounter_ != 0) {
-        refreshCounter_ = 0;
-        invalid();
-    }
+    qbRefreshOnTick(refreshCounter_, this);
 }
 
 // ---- QB_GlobalNumberDisplay -------------------------------------------------------------------
@@ -188,10 +182,7 @@ void QB_GlobalNameDisplay::setValue(float v) {
 }
 
 void QB_GlobalNameDisplay::idle() {
-    if (refreshCounter_ != 0) {
-        refreshCounter_ = 0;
-        invalid();
-    }
+    qbRefreshOnTick(refreshCounter_, this);
 }
 
 std::string QB_GlobalNameDisplay::displayText() const {

@@ -15,12 +15,9 @@ void QB_COnOffButton::setValue(float v) {
 }
 
 void QB_COnOffButton::notify(CView* sender, const void* message) {
-    if (links_.pushing() || message == nullptr) return;
-    const auto& m = *static_cast<const QB_LinkMessage*>(message);
-    if (m.command == kLinkRegister) {
-        links_.add(sender, m.position);
-        return;
-    }
+    const QB_LinkMessage* command = qbLinkCommand(links_, sender, message);
+    if (command == nullptr) return;
+    const QB_LinkMessage& m = *command;
     if (m.command == kLinkToggle) value_ = value_ != 0.f ? 0.f : 1.f;
     else value_ = m.value;
     valueChanged();
@@ -60,10 +57,7 @@ bool QB_COnOffButton::hitTest(const CPoint& where, const int32_t& buttons) {
 }
 
 void QB_COnOffButton::idle() {
-    if (refreshCounter_ != 0) {
-        refreshCounter_ = 0;
-        invalid();
-    }
+    qbRefreshOnTick(refreshCounter_, this);
 }
 
 // ---- QB_ExclusiveButton ------------------------------------------------------------------

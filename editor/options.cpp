@@ -40,12 +40,9 @@ void QB_COptionsText::select(int32_t i, float value) {
 }
 
 void QB_COptionsText::notify(CView* sender, const void* message) {
-    if (links_.pushing() || message == nullptr) return;
-    const auto& m = *static_cast<const QB_LinkMessage*>(message);
-    if (m.command == kLinkRegister) {
-        links_.add(sender, m.position);
-        return;
-    }
+    const QB_LinkMessage* command = qbLinkCommand(links_, sender, message);
+    if (command == nullptr) return;
+    const QB_LinkMessage& m = *command;
     const int32_t n = getNbEntries();
     invalid();
     if (n < 2) return;
@@ -97,10 +94,7 @@ CMouseEventResult QB_COptionsText::onMouseDown(CPoint& where, const int32_t& but
 }
 
 void QB_COptionsText::idle() {
-    if (refreshCounter_ != 0) {
-        refreshCounter_ = 0;
-        invalid();
-    }
+    qbRefreshOnTick(refreshCounter_, this);
 }
 
 // ---- QB_COptionsImage ---------------------------------------------------------------------------

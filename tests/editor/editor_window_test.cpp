@@ -257,3 +257,23 @@ TEST(EditorWindow, AnIdleWithNothingChangedDrawsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditorWindow, ATooltipShowsAfterTheMouseRestsHalfASecondAndGoesWithAPress) {
+    EditorRig rig;
+    ASSERT_TRUE(rig.open());
+    rig.move(31, 235, 0);  // over the reset button
+    rig.idle(200);
+    EXPECT_FALSE(rig.editor().tooltips()->isShowing());
+    // The delay runs on the real clock: wait it out.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+    while (std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    rig.idle();
+    ASSERT_TRUE(rig.editor().tooltips()->isShowing());
+    EXPECT_EQ(rig.editor().tooltips()->shownText(), "Resets all Sliders to Zero");
+    rig.click(300, 20);
+    EXPECT_FALSE(rig.editor().tooltips()->isShowing());
+}
+
+}  // namespace

@@ -29,9 +29,10 @@ struct QB_X11ConnectionHooks {
         }
     }
 
-    static int onReplyError(Display* display, xError* error, XExtCodes*, int*) {
+    static int onReplyError(Display* display, xError* error, XExtCodes*, int* result) {
         record(display, error->errorCode);
-        return 1;  // handled: Xlib calls no other handler
+        *result = 0;  // what the request's reply wait answers: it failed
+        return 1;     // handled: Xlib calls no other handler
     }
 
     static Bool onEventError(Display* display, XErrorEvent*, xError* wire) {

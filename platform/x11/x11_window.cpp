@@ -85,6 +85,9 @@ private:
     // Keyboard focus taken from the host, and who had it.
     bool focused_ = false;
     Window previousFocus_ = None;
+    // Serial of our last focus request: focus events older than it (from giving the focus
+    // back before taking it again) say nothing about the focus we hold now.
+    unsigned long focusSerial_ = 0;
     QB_ClickPairing clicks_;
     uint32_t doubleClickTime_ = 400;
 };
@@ -292,8 +295,8 @@ void X11Window::handle(XEvent& event) {
         case FocusOut:
             // A keyboard grab (a host's menu, a shortcut) hands the focus back when it ends;
             // anything else took it for good.
-            if (!focused_ || event.xfocus.mode == NotifyGrab || event.xfocus.detail == NotifyPointer ||
-                event.xfocus.detail == NotifyInferior)
+            if (!focused_ || event.xfocus.serial < focusSerial_ || event.xfocus.mode == NotifyGrab ||
+                event.xfocus.detail == NotifyPointer || event.xfocus.detail == NotifyInferior)
                 return;
             focused_ = false;
             previousFocus_ = None;
@@ -328,6 +331,7 @@ void X11Window::takeKeyboardFocus() {
     XGetInputFocus(display_, &current, &revert);
     if (current != window_) previousFocus_ = current;
     // Fails harmlessly (BadMatch, to our hooks) while the host keeps the parent unmapped.
+    focusSerial_ = NextRequest(display_);
     XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
     XFlush(display_);
     focused_ = true;

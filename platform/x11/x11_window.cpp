@@ -15,12 +15,15 @@
 #include "platform/gui/window.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_input.h"
+#include "platform/x11/x11_settings.h"
 
 namespace {
 
 constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             EnterWindowMask | LeaveWindowMask | KeyPressMask | KeyReleaseMask |
                             FocusChangeMask | StructureNotifyMask;
+// Without a desktop that publishes its own (XSETTINGS), in milliseconds.
+constexpr uint32_t kDefaultDoubleClickTime = 400;
 // Events delivered by one pump at most, so a flood cannot hold the editor's thread.
 constexpr int kMaxEventsPerPump = 10000;
 
@@ -89,7 +92,7 @@ private:
     // back before taking it again) say nothing about the focus we hold now.
     unsigned long focusSerial_ = 0;
     QB_ClickPairing clicks_;
-    uint32_t doubleClickTime_ = 400;
+    uint32_t doubleClickTime_ = kDefaultDoubleClickTime;
 };
 
 bool X11Window::create(Window parent, int32_t width, int32_t height) {
@@ -115,7 +118,9 @@ bool X11Window::create(Window parent, int32_t width, int32_t height) {
     Bool detectable = False;
     XkbSetDetectableAutoRepeat(display_, True, &detectable);
     XSync(display_, False);
-    return gc_ != nullptr && connection_->errors() == errorsBefore && !connection_->dead();
+    if (gc_ == nullptr || connection_->errors() != errorsBefore || connection_->dead()) return false;
+    doubleClickTime_ = qbX11DoubleClickTime(display_, kDefaultDoubleClickTime);
+    return true;
 }
 
 bool X11Window::setUpImage(Visual* visual, int depth) {

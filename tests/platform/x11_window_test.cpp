@@ -110,7 +110,7 @@ TEST_F(X11WindowTest, TheChildFillsTheParentAndShowsWhatWasDrawnOnlyWhereAsked) 
     fill(kRed);
     window_->canvas().fillBox({10, 20, 30, 40}, kBlue);
     window_->show({0, 0, kWidth, kHeight});
-    X11Screenshot shot = host_.screenshot();
+    X11Screenshot shot = host_.screenshotShowing(29, 39, argb(kBlue));
     EXPECT_EQ(shot.at(0, 0), argb(kRed));
     EXPECT_EQ(shot.at(kWidth - 1, kHeight - 1), argb(kRed));
     EXPECT_EQ(shot.at(10, 20), argb(kBlue));
@@ -121,7 +121,7 @@ TEST_F(X11WindowTest, TheChildFillsTheParentAndShowsWhatWasDrawnOnlyWhereAsked) 
     fill(kBlue);
     window_->show({100, 50, 120, 60});
     window_->show({kWidth - 5, kHeight - 5, kWidth + 50, kHeight + 50});
-    shot = host_.screenshot();
+    shot = host_.screenshotShowing(kWidth - 1, kHeight - 1, argb(kBlue));
     EXPECT_EQ(shot.at(100, 50), argb(kBlue));
     EXPECT_EQ(shot.at(119, 59), argb(kBlue));
     EXPECT_EQ(shot.at(99, 50), argb(kRed));
@@ -336,6 +336,28 @@ TEST(X11WindowCreate, ABadParentOrSizeMakesNoWindowAndNoError) {
     EXPECT_EQ(X11TestHost::errors(), before);
 }
 
+TEST(X11WindowCreate, AnArgbParentGetsTheBackBufferAsItIs) {
+    X11TestHost host;
+    if (!host.usable()) GTEST_SKIP() << "no X display";
+    const int errors = X11TestHost::errors();
+    void* parent = host.makeParent(kWidth, kHeight, 0, 0, 32);
+    if (parent == nullptr) GTEST_SKIP() << "no 32-bit visual";
+    Recorder recorder;
+    auto window = QB_Window::createChild(parent, host.display(), kWidth, kHeight, &recorder);
+    ASSERT_NE(window, nullptr);
+    XWindowAttributes a;
+    ASSERT_NE(XGetWindowAttributes(host.display(), host.children().at(0), &a), 0);
+    EXPECT_EQ(a.depth, 32);
+    window->canvas().fillBox({0, 0, kWidth, kHeight}, kBlue);
+    window->canvas().fillBox({0, 0, 10, 10}, kRed);
+    window->show({0, 0, kWidth, kHeight});
+    const X11Screenshot shot = host.screenshotShowing(50, 50, argb(kBlue));
+    EXPECT_EQ(shot.at(5, 5), argb(kRed));
+    EXPECT_EQ(shot.at(50, 50), argb(kBlue));
+    window.reset();
+    EXPECT_EQ(X11TestHost::errors(), errors);
+}
+
 TEST(X11WindowCreate, FiftyOpenAndCloseCyclesLeaveNoDescriptorOrConnection) {
     X11TestHost host;
     if (!host.usable()) GTEST_SKIP() << "no X display";
@@ -376,8 +398,9 @@ TEST(X11WindowCreate, TwoWindowsAtOnceKeepTheirPicturesAndInputApart) {
     w2->canvas().fillBox({0, 0, kWidth, kHeight}, kBlue);
     w1->show({0, 0, kWidth, kHeight});
     w2->show({0, 0, kWidth, kHeight});
-    EXPECT_EQ(first.screenshot().at(kWidth / 2, kHeight / 2), argb(kRed));
-    EXPECT_EQ(second.screenshot().at(kWidth / 2, kHeight / 2), argb(kBlue));
+    EXPECT_EQ(first.screenshotShowing(kWidth / 2, kHeight / 2, argb(kRed)).at(kWidth / 2, kHeight / 2), argb(kRed));
+    EXPECT_EQ(second.screenshotShowing(kWidth / 2, kHeight / 2, argb(kBlue)).at(kWidth / 2, kHeight / 2),
+              argb(kBlue));
 
     second.click(15, 25);
     ASSERT_TRUE(second.waitUntil([&] {
@@ -393,7 +416,7 @@ TEST(X11WindowCreate, TwoWindowsAtOnceKeepTheirPicturesAndInputApart) {
     first.destroyParent();
     w2->canvas().fillBox({0, 0, kWidth, kHeight}, kRed);
     w2->show({0, 0, kWidth, kHeight});
-    EXPECT_EQ(second.screenshot().at(kWidth / 2, kHeight / 2), argb(kRed));
+    EXPECT_EQ(second.screenshotShowing(kWidth / 2, kHeight / 2, argb(kRed)).at(kWidth / 2, kHeight / 2), argb(kRed));
     w2.reset();
     EXPECT_EQ(X11TestHost::errors(), errors);
 }

@@ -90,16 +90,30 @@ X11TestHost::~X11TestHost() {
 
 int X11TestHost::errors() { return gErrors.load(); }
 
-void* X11TestHost::makeParent(int width, int height, int x, int y) {
+void* X11TestHost::makeParent(int width, int height, int x, int y, int depth) {
     if (display_ == nullptr || parent_ != 0) return nullptr;
     const int screen = DefaultScreen(display_);
+    const Window root = RootWindow(display_, screen);
     XSetWindowAttributes a{};
     a.background_pixel = WhitePixel(display_, screen);
     // No window manager moves or decorates it, so its position stays as given.
     a.override_redirect = True;
-    parent_ = XCreateWindow(display_, RootWindow(display_, screen), x, y, static_cast<unsigned>(width),
-                            static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                            CWBackPixel | CWOverrideRedirect, &a);
+    unsigned long mask = CWBackPixel | CWOverrideRedirect;
+    Visual* visual = CopyFromParent;
+    int windowDepth = CopyFromParent;
+    if (depth == 32) {
+        XVisualInfo info;
+        if (!XMatchVisualInfo(display_, screen, 32, TrueColor, &info)) return nullptr;
+        visual = info.visual;
+        windowDepth = 32;
+        colormap_ = XCreateColormap(display_, root, visual, AllocNone);
+        a.colormap = colormap_;
+        a.background_pixel = 0xffffffff;
+        a.border_pixel = 0;
+        mask |= CWColormap | CWBorderPixel;
+    }
+    parent_ = XCreateWindow(display_, root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                            windowDepth, InputOutput, visual, mask, &a);
     width_ = width;
     height_ = height;
     XMapRaised(display_, parent_);
@@ -110,8 +124,10 @@ void* X11TestHost::makeParent(int width, int height, int x, int y) {
 void X11TestHost::destroyParent() {
     if (parent_ == 0) return;
     XDestroyWindow(display_, parent_);
+    if (colormap_ != 0) XFreeColormap(display_, colormap_);
     XSync(display_, False);
     parent_ = 0;
+    colormap_ = 0;
 }
 
 std::vector<Window> X11TestHost::children() const {
@@ -269,6 +285,17 @@ X11Screenshot X11TestHost::screenshot() const {
                 channel(p, image->blue_mask);
         }
     XDestroyImage(image);
+    return shot;
+}
+
+X11Screenshot X11TestHost::screenshotShowing(int x, int y, uint32_t argb, int timeoutMs) {
+    X11Screenshot shot;
+    waitUntil(
+        [&] {
+            shot = screenshot();
+            return !shot.pixels.empty() && shot.at(x, y) == argb;
+        },
+        timeoutMs);
     return shot;
 }
 

@@ -38,8 +38,9 @@ public:
     Display* display() const { return display_; }
 
     // Makes the parent: a mapped top-level window of width x height at (x, y) of the
-    // screen, white. Answers its id the way the plug-in receives it (nullptr on failure).
-    void* makeParent(int width, int height, int x = 0, int y = 0);
+    // screen, white, of the screen's depth or (depth 32) of an ARGB visual. Answers its id
+    // the way the plug-in receives it (nullptr on failure).
+    void* makeParent(int width, int height, int x = 0, int y = 0, int depth = 0);
     void destroyParent();
     Window parent() const { return parent_; }
     // The windows inside the parent (the plug-in's child).
@@ -73,6 +74,9 @@ public:
 
     // What the parent shows now (the plug-in's child included).
     X11Screenshot screenshot() const;
+    // What it shows once pixel (x, y) has colour argb (the plug-in's requests travel on
+    // another connection, so they may still be on their way), or after timeoutMs.
+    X11Screenshot screenshotShowing(int x, int y, uint32_t argb, int timeoutMs = 3000);
 
     // X clients the server has now (XRes), -1 when it cannot tell.
     int clientCount() const;
@@ -84,6 +88,7 @@ private:
 
     Display* display_ = nullptr;
     Window parent_ = 0;
+    Colormap colormap_ = 0;  // of an ARGB parent
     int width_ = 0, height_ = 0;
     XErrorHandler previousHandler_ = nullptr;
     std::vector<KeyCode> borrowedKeys_;  // spare keycodes given keysyms by type

@@ -103,7 +103,8 @@ bool X11Window::create(Window parent, int32_t width, int32_t height) {
     if (canvas_ == nullptr || !setUpImage(parentAttributes.visual, parentAttributes.depth)) return false;
 
     XSetWindowAttributes attributes{};
-    // No background: the server does not clear what the next upload covers anyway.
+    // No background: the server leaves exposed parts alone until the toolkit's upload
+    // instead of flashing a colour first.
     attributes.background_pixmap = None;
     attributes.bit_gravity = NorthWestGravity;
     attributes.event_mask = kEventMask;
@@ -124,7 +125,8 @@ bool X11Window::create(Window parent, int32_t width, int32_t height) {
 }
 
 bool X11Window::setUpImage(Visual* visual, int depth) {
-    if (visual->c_class != TrueColor && visual->c_class != DirectColor) return false;
+    // Colour-mapped visuals (PseudoColor, DirectColor, grey scales) make no window.
+    if (visual->c_class != TrueColor) return false;
     cairo_surface_t* surface = qbCanvasSurface(*canvas_);
     const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
     if ((depth == 24 || depth == 32) && visual->red_mask == 0xff0000 && visual->green_mask == 0xff00 &&

@@ -1,8 +1,19 @@
 #include "platform/x11/x11_display.h"
 
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+// After the standard headers: it defines min and max as macros.
 #include <X11/Xlibint.h>
 
-#include <cstdlib>
+namespace {
+
+constexpr int kOpenAttempts = 10;
+constexpr int kOpenRetryMs = 10;
+
+}  // namespace
 
 // Xlib's hooks on a connection; they reach it through the display's extension data, so
 // no table is shared between editors (they may live on different threads).
@@ -44,7 +55,15 @@ struct QB_X11ConnectionHooks {
 };
 
 std::unique_ptr<QB_X11Connection> QB_X11Connection::open(const char* displayName) {
-    Display* display = XOpenDisplay(displayName);
+    Display* display = nullptr;
+    // A busy server's queue of connections waiting to be accepted can be full for a
+    // moment (connect answers EAGAIN); anything else fails at once.
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        errno = 0;
+        display = XOpenDisplay(displayName);
+        if (display != nullptr || errno != EAGAIN) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kOpenRetryMs));
+    }
     if (display == nullptr) return nullptr;
     std::unique_ptr<QB_X11Connection> connection(new QB_X11Connection(display));
     if (connection->codes_ == nullptr) return nullptr;

@@ -90,10 +90,16 @@ public:
     // the native window is not touched again).
     virtual bool alive() const = 0;
 
+    // Who receives the input from now on (the window's creator may hand it on).
+    void setListener(QB_WindowListener* listener) { inputListener_ = listener; }
+
     // A child window of size width x height at (0, 0) inside the host's parent window.
     // parent: the host's window (an X11 window id on Linux, an HWND on Windows);
     // hostDisplay: what the host passed beside it (an X11 Display*, or nullptr); the
     // window uses a display connection of its own. nullptr when it cannot be made.
     static std::unique_ptr<QB_Window> createChild(void* parent, void* hostDisplay, int32_t width, int32_t height,
                                                   QB_WindowListener* listener);
+
+protected:
+    QB_WindowListener* inputListener_ = nullptr;
 };

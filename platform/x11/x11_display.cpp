@@ -57,11 +57,11 @@ struct QB_X11ConnectionHooks {
 std::unique_ptr<QB_X11Connection> QB_X11Connection::open(const char* displayName) {
     Display* display = nullptr;
     // A busy server's queue of connections waiting to be accepted can be full for a
-    // moment (connect answers EAGAIN); anything else fails at once.
+    // moment (connect answers EAGAIN, or the set-up is reset); anything else fails at once.
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
         errno = 0;
         display = XOpenDisplay(displayName);
-        if (display != nullptr || errno != EAGAIN) break;
+        if (display != nullptr || (errno != EAGAIN && errno != ECONNRESET && errno != EINTR)) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(kOpenRetryMs));
     }
     if (display == nullptr) return nullptr;

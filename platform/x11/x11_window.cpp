@@ -52,7 +52,9 @@ struct Channel {
 class X11Window : public QB_Window {
 public:
     X11Window(std::unique_ptr<QB_X11Connection> connection, QB_WindowListener* listener)
-        : connection_(std::move(connection)), display_(connection_->display()), listener_(listener) {}
+        : connection_(std::move(connection)), display_(connection_->display()) {
+        setListener(listener);
+    }
     ~X11Window() override;
 
     bool create(Window parent, int32_t width, int32_t height);
@@ -68,7 +70,7 @@ public:
 private:
     void handle(XEvent& event);
     void deliver(QB_InputEvent& event) {
-        if (listener_ != nullptr) listener_->onInput(event);
+        if (inputListener_ != nullptr) inputListener_->onInput(event);
     }
     void deliverKey(const XKeyEvent& key, QB_InputEvent::Type type);
     bool setUpImage(Visual* visual, int depth);
@@ -76,7 +78,6 @@ private:
 
     std::unique_ptr<QB_X11Connection> connection_;
     Display* display_;
-    QB_WindowListener* listener_;
     std::unique_ptr<QB_Canvas> canvas_;
     Window window_ = 0;
     GC gc_ = nullptr;

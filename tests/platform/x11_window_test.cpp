@@ -220,6 +220,14 @@ TEST_F(X11WindowTest, ASecondQuickClickIsADoubleClickAndAThirdIsNot) {
     EXPECT_EQ(recorder_.of(Type::mouseDown)[4].buttons, kQbLeftButton);
 }
 
+TEST_F(X11WindowTest, InputGoesToTheListenerItWasHandedOnTo) {
+    Recorder other;
+    window_->setListener(&other);
+    host_.click(20, 20);
+    EXPECT_TRUE(waitFor([&] { return other.count(Type::mouseUp) == 1; }));
+    EXPECT_EQ(recorder_.count(Type::mouseDown), 0u);
+}
+
 TEST_F(X11WindowTest, LeavingTheWindowIsReported) {
     host_.move(20, 20);
     next(Type::mouseMove);

@@ -3,9 +3,11 @@
 // nested containers) built from a table of their own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "editor/anim_button.h"
 #include "editor/button_hub.h"
 #include "editor/hv_slider.h"
 #include "editor/image_views.h"
@@ -121,6 +123,14 @@ constexpr int32_t kName = 39;       // global name display
 constexpr int32_t kImage = 40;      // multi-frame image
 constexpr int32_t kLabel = 30;      // static text
 constexpr int32_t kFirstExclusive = 24;  // two exclusive buttons, 24 and 25
+constexpr int32_t kSpring = 5;     // a knob that springs back to the middle
+constexpr int32_t kJumpOn = 9;     // anim buttons: mode 0, 1 and 3
+constexpr int32_t kDoubleOn = 7;
+constexpr int32_t kPulse = 6;
+constexpr int32_t kRotate = 14;    // a turning knob of three layers
+constexpr int32_t kStrip = 26;     // option images: kind 18, 20 (steps), 24 (cross-fades)
+constexpr int32_t kStepping = 27;
+constexpr int32_t kFading = 28;
 
 // clang-format off
 const QB_ControlDescriptor kTestTable[] = {
@@ -149,6 +159,16 @@ const QB_ControlDescriptor kTestTable[] = {
     {1,  73, 0,  300, 200, "air.png",       0, 0, nullptr, nullptr, nullptr},
     {0,  75, 0,  0,   0,   nullptr,         0, 0, nullptr, nullptr, nullptr},
     {kFirstExclusive + 1, 61, 1, -1, -1, nullptr, 0, 0, nullptr, nullptr, nullptr},
+    {0,  69, 8,  0,   0,   nullptr,         0.5f, 0, nullptr, nullptr, nullptr},
+    {kSpring,    1,  -1, 250, 300, "Knob.png",      0, 1, nullptr, "", nullptr},
+    {kJumpOn,    6,  -1, 250, 400, "AnimOnOff.png", 0, 1, nullptr, "", nullptr},
+    {kDoubleOn,  7,  -1, 250, 430, "AnimOnOff.png", 0, 1, nullptr, "", nullptr},
+    {kPulse,     9,  -1, 250, 460, "AnimOnOff.png", 0, 1, nullptr, "", nullptr},
+    {0,  69, 3,  -150, 150, nullptr,        0.5f, 0, nullptr, nullptr, nullptr},
+    {kRotate,    2,  -1, 300, 300, "Knob.png",      0, 1, nullptr, "", nullptr},
+    {kStrip,     18, -1, 350, 300, "Knob.png",      0, 1, nullptr, "A,B,C,", nullptr},
+    {kStepping,  20, -1, 400, 300, "Knob.png",      0, 1, nullptr, "A,B,C,", nullptr},
+    {kFading,    24, -1, 450, 300, "Knob.png",      0, 1, nullptr, "A,B,C,", nullptr},
     {0,  76, 0,  0,   0,   nullptr,         0, 0, nullptr, nullptr, nullptr},
 };
 // clang-format on
@@ -162,7 +182,7 @@ struct TestTable : ::testing::Test {
     void TearDown() override {
         rig.close();
         // The option counts are process-wide: give the shipped table's back.
-        qbControlMaps().setOptionCount(kCycler, 0);
+        for (int32_t c : {kCycler, kStrip, kStepping, kFading}) qbControlMaps().setOptionCount(c, 0);
     }
     template <class W>
     W* get(int32_t control) {
@@ -315,6 +335,78 @@ TEST_F(TestTable, ExclusiveButtonsKeepOneOfTheirGroupLitAndShowTheirContainer) {
     EXPECT_TRUE(nested->isVisible());
     rig.click(50, 176);  // b would leave the group all off: it lights itself again
     EXPECT_EQ(b->getValue(), 1.f);
+}
+
+TEST_F(TestTable, ASpringKnobReturnsToTheMiddleOnReleaseAndATurningKnobTakesSixHundredFortyPixels) {
+    rig.press(270, 320);
+    rig.move(270, 310);
+    EXPECT_NE(rig.vst().getParameter(kSpring), 0.5f);
+    rig.release(270, 310);
+    EXPECT_EQ(rig.vst().getParameter(kSpring), 0.5f);
+    rig.vst().setParameter(kRotate, 0.5f);
+    for (int i = 0; i < 60; ++i) rig.idle();
+    rig.press(320, 320);
+    rig.move(320, 256);
+    rig.release(320, 256);
+    EXPECT_NEAR(rig.vst().getParameter(kRotate), 0.6f, 1e-5f);  // 64 of 640 pixels
+    rig.idle();  // draws the turned layers
+}
+
+TEST_F(TestTable, AnimationModesJumpRunAtDoubleSpeedOrPulse) {
+    auto* jump = get<QB_AnimButton>(kJumpOn);
+    auto* twice = get<QB_AnimButton>(kDoubleOn);
+    auto* pulse = get<QB_AnimButton>(kPulse);
+    ASSERT_TRUE(jump && twice && pulse);
+    for (int32_t c : {kJumpOn, kDoubleOn, kPulse}) rig.vst().setParameter(c, 1.f);
+    EXPECT_EQ(jump->position(), 1.f);  // mode 0: at once
+    rig.idle();
+    EXPECT_NEAR(twice->position(), 1.f / 7.f, 1e-6f);  // mode 1: twice the 0.5-speed step
+    EXPECT_NEAR(pulse->position(), 1.f / 7.f, 1e-6f);  // mode 3 starts at the lowest lit frame
+    float lowest = 1.f, highest = 0.f;
+    for (int i = 0; i < 200; ++i) {
+        rig.idle();
+        if (i > 20) {
+            lowest = std::min(lowest, pulse->position());
+            highest = std::max(highest, pulse->position());
+        }
+    }
+    EXPECT_NEAR(lowest, 1.f / 7.f, 1e-5f);  // mode 3 pulses between the lowest lit frame
+    EXPECT_EQ(highest, 1.f);                // and the last
+    EXPECT_EQ(twice->position(), 1.f);
+}
+
+TEST_F(TestTable, OptionImagesShowTheirOptionAtOnceStepTowardItOrCrossFade) {
+    auto* strip = get<QB_COptionsImage>(kStrip);
+    auto* stepping = get<QB_COptionsImage>(kStepping);
+    auto* fading = get<QB_COptionsImage>(kFading);
+    ASSERT_TRUE(strip && stepping && fading);
+    EXPECT_EQ(strip->getViewSize(), CRect(350, 300, 390, 1100));  // three frames of the strip
+    for (int32_t c : {kStrip, kStepping, kFading}) rig.vst().setParameter(c, 1.f);
+    EXPECT_EQ(strip->position(), 1.f);
+    EXPECT_EQ(fading->position(), 1.f);
+    rig.idle();
+    EXPECT_FLOAT_EQ(stepping->position(), 0.5f);  // half the way per tick at speed 0.5
+    rig.idle();
+    EXPECT_FLOAT_EQ(stepping->position(), 1.f);
+    EXPECT_EQ(fading->index(), 2);
+}
+
+TEST_F(Readout, SelectAllAndTypingReplacesTheWholeText) {
+    rig.click(kBasicReadoutX, kReadoutY);
+    rig.key(QB_Key::right);  // ends the selection of the whole text
+    rig.type("5");
+    EXPECT_EQ(readout(rig, 1)->editedText(), "0.0005");
+    QB_InputEvent selectAll;
+    selectAll.type = QB_InputEvent::Type::keyDown;
+    selectAll.key = QB_Key::character;
+    selectAll.text[0] = 'a';
+    selectAll.buttons = kQbControl;
+    rig.window().inject(selectAll);
+    rig.idle(0);
+    rig.type("1");
+    EXPECT_EQ(readout(rig, 1)->editedText(), "1");
+    rig.key(QB_Key::enter);
+    EXPECT_FLOAT_EQ(rig.vst().getParameter(C::kBasic), 0.6f);
 }
 
 }  // namespace

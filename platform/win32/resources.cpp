@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/win32/module_handle.h"
+#include "platform/win32/module_resources.h"
 
 namespace {
 
@@ -27,17 +28,26 @@ std::string capitals(const char* text) {
 
 }  // namespace
 
-const QB_Resource* qbFindResource(const char* type, const char* name) {
+bool qbModuleResource(void* module, const char* type, const char* name, const unsigned char** data, size_t* size) {
     // "#123" would ask for a numbered resource; ours have names only.
-    if (type == nullptr || name == nullptr || *type == '\0' || *name == '\0' || *type == '#' || *name == '#')
-        return nullptr;
-    HMODULE module = static_cast<HMODULE>(qbOwnModule());
-    HRSRC info = FindResourceA(module, name, type);
-    if (info == nullptr) return nullptr;
-    HGLOBAL loaded = LoadResource(module, info);
-    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-    if (data == nullptr) return nullptr;
-    const size_t size = SizeofResource(module, info);
+    if (module == nullptr || type == nullptr || name == nullptr || *type == '\0' || *name == '\0' || *type == '#' ||
+        *name == '#')
+        return false;
+    HMODULE m = static_cast<HMODULE>(module);
+    HRSRC info = FindResourceA(m, name, type);
+    if (info == nullptr) return false;
+    HGLOBAL loaded = LoadResource(m, info);
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr) return false;
+    *data = static_cast<const unsigned char*>(bytes);
+    *size = SizeofResource(m, info);
+    return true;
+}
+
+const QB_Resource* qbFindResource(const char* type, const char* name) {
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    if (!qbModuleResource(qbOwnModule(), type, name, &data, &size)) return nullptr;
 
     // Loaded resources stay mapped as long as the module; their records are kept here so
     // the answer stays valid too. One record per resource, however often it is asked for.
@@ -48,6 +58,6 @@ const QB_Resource* qbFindResource(const char* type, const char* name) {
         if (c.record.data == data) return &c.record;
     cache.push_back({capitals(type), capitals(name), {}});
     CachedResource& c = cache.back();
-    c.record = {c.type.c_str(), c.name.c_str(), static_cast<const unsigned char*>(data), size};
+    c.record = {c.type.c_str(), c.name.c_str(), data, size};
     return &c.record;
 }

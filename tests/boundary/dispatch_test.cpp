@@ -121,7 +121,9 @@ TEST_F(Dispatch, ChunkSizesThatAreNotPositiveAreRefused) {
     EXPECT_EQ(host.dispatch(effSetChunk, 0, -1, data), 0);
     EXPECT_EQ(host.dispatch(effSetChunk, 1, -390, data), 0);
     // A size beyond the int the chunk operations take exists only where VstIntPtr is wider.
-    if (sizeof(VstIntPtr) > 4) EXPECT_EQ(host.dispatch(effSetChunk, 0, kHuge, data), 0);
+    if (sizeof(VstIntPtr) > 4) {
+        EXPECT_EQ(host.dispatch(effSetChunk, 0, kHuge, data), 0);
+    }
     EXPECT_EQ(host.dispatch(effSetChunk, 0, 0, data), 0);
 }
 

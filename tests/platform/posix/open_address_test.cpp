@@ -2,6 +2,9 @@
 // untouched by any shell, and the caller never waits for it.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -70,6 +73,25 @@ TEST_F(OpenAddress, TheOpenerGetsTheAddressAsOneArgumentAndTheCallerDoesNotWaitF
     EXPECT_EQ(readText(dir_ + "/args"), std::string(url) + "\n");
     ASSERT_TRUE(appears(dir_ + "/end"));
     EXPECT_EQ(readText(dir_ + "/end"), "released\n");
+}
+
+TEST_F(OpenAddress, FinishedOpenersAreReapedByLaterCalls) {
+    std::ofstream(dir_ + "/release") << "go";
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(qbOpenAddress("https://example.org/"));
+        ASSERT_TRUE(appears(dir_ + "/end"));
+        std::filesystem::remove(dir_ + "/end");
+    }
+    // Once the openers have ended, a later call leaves no child of this process behind,
+    // not even a finished one (looked at without reaping it here).
+    bool noChildren = false;
+    for (int i = 0; i < 500 && !noChildren; ++i) {
+        EXPECT_FALSE(qbOpenAddress(""));
+        siginfo_t info{};
+        noChildren = waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == -1 && errno == ECHILD;
+        if (!noChildren) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(noChildren);
 }
 
 TEST_F(OpenAddress, AnEmptyAddressStartsNothing) {

@@ -6,6 +6,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -222,8 +223,7 @@ public:
         graphics_->SetClip(Gdiplus::Rect(box.left, box.top, box.width(), box.height()), Gdiplus::CombineModeIntersect);
         Gdiplus::SolidBrush brush(colourOf(colour));
         // GDI+ places the top of the line's cell at the point: the baseline less the ascent.
-        const Gdiplus::PointF at(static_cast<float>(static_cast<int32_t>(x + 0.5f)),
-                                 static_cast<float>(static_cast<int32_t>(baseline + 0.5f)) - face.ascent);
+        const Gdiplus::PointF at(std::round(x), std::round(baseline) - face.ascent);
         graphics_->DrawString(text.c_str(), static_cast<INT>(text.size()), face.font.get(), at, format(), &brush);
         graphics_->Restore(state);
     }

@@ -2,7 +2,11 @@
 
 #include <cstdio>
 
+#if defined(_WIN32)
+const char* const kQbBankFilePath = "C:/VST_PatchMemoryBanks.mem";
+#else
 const char* const kQbBankFilePath = "VST_PatchMemoryBanks.mem";
+#endif
 
 bool qbWriteBankFile(const void* data, size_t size) {
     FILE* f = std::fopen(kQbBankFilePath, "wb");

@@ -3,7 +3,8 @@
 
 #include <cstddef>
 
-// The file the bank is written to: "VST_PatchMemoryBanks.mem" in the working directory.
+// The file the bank is written to: "C:/VST_PatchMemoryBanks.mem" on Windows,
+// "VST_PatchMemoryBanks.mem" in the working directory elsewhere.
 extern const char* const kQbBankFilePath;
 
 // Creates or truncates the bank file and writes size bytes. Answers false when the file

@@ -28,9 +28,9 @@ void QB_DSP_VST::seedBank() {
 void QB_DSP_VST::loadFactoryBank(const char* name) {
     const QB_Resource* res = qbFindResource("DATA", name);
     if (res == nullptr || bank == nullptr) return;
-    long remaining = static_cast<long>(res->size);
+    int64_t remaining = static_cast<int64_t>(res->size);
     for (int32_t k = 0; k < kNumPrograms; ++k) {
-        remaining -= static_cast<long>(kProgramStreamSize);
+        remaining -= static_cast<int64_t>(kProgramStreamSize);
         if (remaining < 0) break;
         std::memcpy(&bank[k], res->data + k * kProgramStreamSize, kProgramStreamSize);
     }

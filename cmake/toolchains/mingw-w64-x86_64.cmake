@@ -1,0 +1,4 @@
+# Windows x86-64 with mingw-w64: cmake -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(ORVAN_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -164,7 +164,13 @@ int main(int argc, char** argv) {
     FILE* out = std::fopen(tmpPath.c_str(), "wb");
     if (out == nullptr) return fail(tmpPath + ": " + std::strerror(errno));
     const bool written = std::fwrite(image.data(), 1, image.size(), out) == image.size();
-    if (std::fclose(out) != 0 || !written || std::rename(tmpPath.c_str(), outPath.c_str()) != 0) {
+    const bool closed = std::fclose(out) == 0;
+    // The Windows runtime's rename does not replace an existing file: a rebuild removes
+    // the old bank first (the new one is complete beside it by then).
+    bool renamed = closed && written && std::rename(tmpPath.c_str(), outPath.c_str()) == 0;
+    if (closed && written && !renamed && std::remove(outPath.c_str()) == 0)
+        renamed = std::rename(tmpPath.c_str(), outPath.c_str()) == 0;
+    if (!renamed) {
         const int err = errno;
         std::remove(tmpPath.c_str());
         return fail(outPath + ": cannot be written: " + std::strerror(err));

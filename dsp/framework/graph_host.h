@@ -27,6 +27,9 @@ public:
     // The command module asks for the owner's programs to be saved. Audio thread; the
     // owner defers the writing.
     virtual void writeBankFile() {}
+    // The command module asks for entry index (0..3) of the owner's table of web
+    // addresses to be opened. Audio thread; the owner defers the opening.
+    virtual void openAddress(int32_t index) {}
 
     // Sample time of the first frame of the sub-block being processed.
     uint32_t samplePosition = 0;

@@ -23,27 +23,17 @@
 #include "support/processor_fixture.h"
 #include "support/scoped_environment.h"
 #include "support/scratch_folder.h"
+#include "support/voice_graph.h"
 
 namespace {
 
 constexpr int32_t kSaveControl = 39;
 
 // The command module alone, with its save button on a control of its own.
-QB_GraphRecord commandRecord() {
-    QB_GraphRecord r{};
-    r.code = 6361;
-    r.connections[0] = {0, 0, QB_Control::kCommand};
-    r.connections[1] = {9, 0, kSaveControl};
-    r.connections[2].input = kGraphEndOfConnections;
-    return r;
-}
-QB_GraphRecord endRecord() {
-    QB_GraphRecord r{};
-    r.code = kGraphEndCode + 1;
-    r.connections[0].input = kGraphEndOfConnections;
-    return r;
-}
-const QB_GraphRecord kCommandTable[] = {commandRecord(), endRecord()};
+const QB_GraphRecord kCommandTable[] = {
+    testRecord(6361, {{0, 0, QB_Control::kCommand}, {9, 0, kSaveControl}}),
+    testRecord(kGraphEndCode + 1),
+};
 const QB_GraphDefinition kCommandGraph = {kCommandTable, kGraphConstants, qbCreateModule};
 
 // Stand-in opener: counts calls; while `hold` is set it blocks until released.

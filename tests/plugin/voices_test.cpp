@@ -1,8 +1,7 @@
-// Graphs played from MIDI notes: a test table with a voice block, built by the real
-// builder and run through the processor's processEvents and processReplacing. Each voice
-// is a tone module that plays its pitch stream while its gate is up (left channel) and
-// puts out its velocity stream while the gate is up (right channel), so the right channel
-// is the sum of the sounding voices' velocities, faded as the mixer fades them.
+// Graphs played from MIDI notes: a test table with a voice block (support/voice_graph.h),
+// built by the real builder and run through the processor's processEvents and
+// processReplacing. The left channel is the sum of the voices' tones, the right channel
+// the sum of the sounding voices' velocities, faded as the mixer fades them.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,78 +10,10 @@
 #include <vector>
 
 #include "dsp/framework/module_base.h"
-#include "dsp/modules/midi_to_poly.h"
-#include "plugin/module_registry.h"
-#include "support/math_constants.h"
 #include "support/processor_fixture.h"
+#include "support/voice_graph.h"
 
 namespace {
-
-constexpr int kTone = 6150;
-constexpr int32_t kCurveControl = 15;        // the manager's velocity curve
-constexpr int32_t kSensitivityControl = 16;  // the manager's velocity sensitivity
-
-class ToneModule : public QB_ModuleBase {
-public:
-    ToneModule(QB_GraphHost* owner, bool disabled) : QB_ModuleBase(owner, disabled) {
-        allocateOutput(0);
-        allocateOutput(1);
-        setRoutine(&ToneModule::play);
-    }
-    void handleEvent(QB_Event* e, uint32_t offset) override {
-        if (e->port == 1) gateUp = e->intValue != 0;
-    }
-    virtual void play(uint32_t offset, uint32_t count) {
-        const float* pitch = inputs[0];
-        const float* velocity = inputs[2];
-        for (uint32_t i = offset; i < offset + count; ++i) {
-            const double hz = 13.75 * std::pow(2.0, 10.0 * pitch[i]);
-            phase += 2.0 * kPi * hz / owner->sampleRateInt;
-            outputs[0][i] = gateUp ? static_cast<float>(std::sin(phase)) : 0.f;
-            outputs[1][i] = gateUp ? velocity[i] : 0.f;
-        }
-        samplesRun += count;
-    }
-    bool gateUp = false;
-    double phase = 0;
-    uint64_t samplesRun = 0;
-};
-
-QB_ModuleBase* createVoiceTestModule(int32_t code, QB_GraphHost* owner, bool disabled) {
-    if (code == kTone) return new ToneModule(owner, disabled);
-    return qbCreateModule(code, owner, disabled);
-}
-
-QB_GraphRecord rec(int code, std::initializer_list<std::array<int, 3>> list = {}) {
-    QB_GraphRecord r{};
-    r.code = static_cast<int16_t>(code);
-    int k = 0;
-    for (const auto& c : list) {
-        r.connections[k].input = static_cast<uint8_t>(c[0]);
-        r.connections[k].output = static_cast<uint8_t>(c[1]);
-        r.connections[k].source = static_cast<int16_t>(c[2]);
-        ++k;
-    }
-    r.connections[k].input = kGraphEndOfConnections;
-    return r;
-}
-
-// Manager, a block of `voices` tone modules, the mixer as the output.
-struct VoiceTable {
-    explicit VoiceTable(int voices)
-        : records{rec(6382, {{{0, 0, 20}}, {{9, 0, kCurveControl}}, {{10, 0, kSensitivityControl}}}),
-                  rec(kGraphOpenBlock, {{{voices, 0, 6382}}}),
-                  rec(kTone, {{{0, 1, 6382}}, {{1, 0, 6382}}, {{2, 2, 6382}}}),
-                  rec(kGraphCloseBlock),
-                  rec(6378),
-                  rec(kGraphVoiceSources, {{{0, 0, 6378}}, {{0, 0, kTone}}, {{1, 1, kTone}}}),
-                  rec(kGraphEndCode + 1)},
-          definition{records.data(), kGraphConstantsForTests, createVoiceTestModule} {}
-    static const float kGraphConstantsForTests[kGraphNumConstants];
-    std::vector<QB_GraphRecord> records;
-    QB_GraphDefinition definition;
-};
-const float VoiceTable::kGraphConstantsForTests[kGraphNumConstants] = {};
 
 // A processor playing the voice table; events are placed at absolute frames.
 struct Player {
@@ -94,8 +25,8 @@ struct Player {
         setSensitivity(10.f);  // velocity value = curve value
     }
     QB_DSP_VST& vst() { return *rig.vst; }
-    void setSensitivity(float s) { vst().setControlFromModule(kSensitivityControl, s, 1); }
-    void setCurve(int c) { vst().setControlFromModule(kCurveControl, 0.1f * static_cast<float>(c), 1); }
+    void setSensitivity(float s) { vst().setControlFromModule(kVoiceSensitivityControl, s, 1); }
+    void setCurve(int c) { vst().setControlFromModule(kVoiceCurveControl, 0.1f * static_cast<float>(c), 1); }
     void at(int64_t frame, int status, int data1, int data2) { events[frame].push_back({status, data1, data2}); }
     // Runs frames more, in host blocks, with the events that fall into each.
     void run(int64_t frames) {

@@ -7,6 +7,7 @@
 
 #include "dsp/framework/signal_graph.h"
 #include "support/test_graph.h"
+#include "support/voice_graph.h"
 
 namespace {
 
@@ -58,23 +59,7 @@ QB_ModuleBase* create(int32_t code, QB_GraphHost* owner, bool disabled) {
     }
 }
 
-struct C {
-    int input, output, source;
-};
-
-QB_GraphRecord rec(int code, std::initializer_list<C> list = {}) {
-    QB_GraphRecord r{};
-    r.code = static_cast<int16_t>(code);
-    int k = 0;
-    for (const C& c : list) {
-        r.connections[k].input = static_cast<uint8_t>(c.input);
-        r.connections[k].output = static_cast<uint8_t>(c.output);
-        r.connections[k].source = static_cast<int16_t>(c.source);
-        ++k;
-    }
-    r.connections[k].input = kGraphEndOfConnections;
-    return r;
-}
+QB_GraphRecord rec(int code, std::initializer_list<TestInput> inputs = {}) { return testRecord(code, inputs); }
 
 QB_GraphRecord open(int voices, int manager) { return rec(kGraphOpenBlock, {{voices, 0, manager}}); }
 

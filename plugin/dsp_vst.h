@@ -7,7 +7,9 @@
 // thread never takes; control changes cross to the graph through a lock-free mailbox, and
 // changes made on the audio thread come back to the host side through a second one. What
 // the editor and other threads read without the mutex (the current program, the control
-// values, the editor state, the suspended flag) is atomic.
+// values, the editor state, the suspended flag) is atomic. What the command module asks
+// for on the audio thread (saving the bank, opening an address) is carried out by the
+// processor's service thread, which runs from the first graph build to destruction.
 #pragma once
 
 #include <atomic>

@@ -231,18 +231,20 @@ void QB_DSP_VST::syncFromAudio() {
 void QB_DSP_VST::openAddress(int32_t index) {
     if (index < 0 || index >= kQbCommandAddressCount) return;
     if (onAudioThread()) {
-        requests.fetch_or(1u << index, std::memory_order_release);
+        openRequests[index].fetch_add(1, std::memory_order_release);
         return;
     }
     if (kQbCommandAddresses[index][0] != '\0') addressOpener(kQbCommandAddresses[index]);
 }
 
 void QB_DSP_VST::serviceRequests() {
-    if (requests.load(std::memory_order_relaxed) == 0) return;
-    const uint32_t asked = requests.exchange(0, std::memory_order_acquire);
-    if ((asked & kSaveBankBit) != 0) writeBankFile();
-    for (int32_t i = 0; i < kQbCommandAddressCount; ++i)
-        if ((asked & (1u << i)) != 0) openAddress(i);
+    // Saves asked for together write the same bank once; every press opens its address.
+    if (saveRequested.load(std::memory_order_relaxed) && saveRequested.exchange(false, std::memory_order_acquire))
+        writeBankFile();
+    for (int32_t i = 0; i < kQbCommandAddressCount; ++i) {
+        if (openRequests[i].load(std::memory_order_relaxed) == 0) continue;
+        for (uint32_t n = openRequests[i].exchange(0, std::memory_order_acquire); n > 0; --n) openAddress(i);
+    }
 }
 
 void QB_DSP_VST::startService() {

@@ -24,6 +24,7 @@
 #include "plugin/control_mailbox.h"
 #include "plugin/control_table.h"
 #include "plugin/editor_state.h"
+#include "plugin/identity.h"
 #include "plugin/parameters.h"
 #include "plugin/program_record.h"
 
@@ -151,10 +152,10 @@ private:
     QB_ControlMailbox toGraph;
     QB_ControlMailbox toHost;   // audio thread -> host side
     std::atomic<int16_t> midiMap[kNumParams];
-    // Audio thread -> serviceRequests: bits 0..3 ask to open an address, kSaveBankBit to
-    // write the bank file.
-    static constexpr uint32_t kSaveBankBit = 1u << 4;
-    std::atomic<uint32_t> requests{0};
+    // Audio thread -> serviceRequests: presses of each address button not yet carried
+    // out, and whether the bank file is to be written.
+    std::atomic<uint32_t> openRequests[kQbCommandAddressCount] = {};
+    std::atomic<bool> saveRequested{false};
     // Requests from the audio thread are carried out by a thread of the processor's own
     // that looks for them every kServicePeriod: the audio thread only sets bits (no lock,
     // no wake-up call), slow work (the disk flush, starting a process) holds up neither

@@ -143,7 +143,7 @@ void QB_DSP_VST::refreshMidiMap() {
 
 void QB_DSP_VST::writeBankFile() {
     if (onAudioThread()) {
-        requests.fetch_or(kSaveBankBit, std::memory_order_release);
+        saveRequested.store(true, std::memory_order_release);
         return;
     }
     if (bank == nullptr) return;

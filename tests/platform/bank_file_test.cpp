@@ -12,8 +12,6 @@
 #if defined(__unix__)
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 #include "support/scoped_environment.h"
@@ -102,20 +100,6 @@ TEST(BankFile, AWriteCutShortLeavesThePreviousFileWhole) {
     EXPECT_FALSE(written);
     EXPECT_EQ(readFile(path), old);
     EXPECT_EQ(namesIn(root), std::vector<std::string>{"bank.mem"});
-    fs::remove_all(root);
-}
-
-TEST(BankFile, AWriteIntoAReadOnlyFolderLeavesThePreviousFileWhole) {
-    if (geteuid() == 0) GTEST_SKIP() << "a read-only folder does not stop root";
-    const std::string root = makeScratchFolder("orvan_bankfile_");
-    ASSERT_FALSE(root.empty());
-    const std::string path = root + "/bank.mem";
-    const std::vector<char> old = pattern(6240, 3), next = pattern(6240, 5);
-    ASSERT_TRUE(qbReplaceFile(path, old.data(), old.size()));
-    chmod(root.c_str(), 0500);
-    EXPECT_FALSE(qbReplaceFile(path, next.data(), next.size()));
-    chmod(root.c_str(), 0700);
-    EXPECT_EQ(readFile(path), old);
     fs::remove_all(root);
 }
 #endif

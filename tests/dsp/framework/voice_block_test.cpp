@@ -153,31 +153,6 @@ TEST(VoiceBlocks, ABlockOfThreeVoicesIsBuiltThreeTimesDisabledAndEveryCopyIsWire
     EXPECT_EQ(mixer->sources[1].outPort, 1);
 }
 
-TEST(VoiceBlocks, AControlChangeAndAnOuterEventReachEveryCopy) {
-    Built b({
-        rec(kOuter),
-        rec(kManager),
-        open(4, kManager),
-        rec(kVoiceA, {{0, 0, kOuter}, {3, 0, 7}}),
-        rec(kGraphCloseBlock),
-    });
-    TestGraph& g = b.graph;
-    ASSERT_EQ(g.moduleCount, 6);
-    g.applyControl(7, 0.5f);
-    b.at(0)->sendEvent(0, 0, 1, 11, 0.f, 0);
-    g.run(16);
-    for (int v = 0; v < 4; ++v) {
-        const auto& handled = static_cast<RecordingModule*>(b.at(2 + v))->handled;
-        ASSERT_EQ(handled.size(), 2u) << v;
-        EXPECT_EQ(handled[0].event.port, 3);
-        EXPECT_EQ(handled[0].event.floatValue, 0.5f);
-        EXPECT_EQ(handled[1].event.port, 0);
-        EXPECT_EQ(handled[1].event.intValue, 11);
-        // Disabled: the copies handle events but never run.
-        EXPECT_TRUE(static_cast<RecordingModule*>(b.at(2 + v))->calls.empty());
-    }
-}
-
 TEST(VoiceBlocks, ACopyThatDoesNotFitTheModuleTableIsDroppedWithTheBlockShortened) {
     Built b({
         rec(kManager),

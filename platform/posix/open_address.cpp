@@ -13,14 +13,17 @@ namespace {
 
 // Openers started and not yet collected. Each call collects those that have ended
 // without waiting, so an opener never lingers as a zombie for longer than until the
-// next call.
+// next call. One the host has collected itself (waitpid(-1)) is forgotten.
 constexpr int kMaxChildren = 16;
 std::mutex childrenMutex;
 pid_t children[kMaxChildren] = {};
 
 void collectEnded() {
-    for (pid_t& child : children)
-        if (child > 0 && waitpid(child, nullptr, WNOHANG) == child) child = 0;
+    for (pid_t& child : children) {
+        if (child <= 0) continue;
+        const pid_t r = waitpid(child, nullptr, WNOHANG);
+        if (r == child || r < 0) child = 0;
+    }
 }
 
 void remember(pid_t pid) {

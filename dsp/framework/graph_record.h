@@ -47,7 +47,8 @@ constexpr int16_t kGraphEndCode = 6389;  // codes above end the table
 //                            copy per voice, all modules created disabled. The manager (a
 //                            voice input manager built earlier, outside every block)
 //                            enables a voice's copy when it gives the voice a note. Blocks
-//                            do not nest; a manager serves one block.
+//                            do not nest (open and voice-source records inside a block are
+//                            ignored); a manager serves one block.
 //   kGraphCloseBlock (6388)  no connections: ends the block (a missing one ends it at the
 //                            end of the table).
 //   kGraphVoiceSources (6386) connection 0 = {0, 0, consumer code}, then connections
@@ -62,17 +63,25 @@ constexpr int16_t kGraphEndCode = 6389;  // codes above end the table
 //                            block it names a module of the same copy; outside, a module
 //                            outside every block.
 //
-// Within a block, a connection whose source is
-//   - a module of the same block names the same voice copy's module;
-//   - the block's manager wires the input to the voice's gate (manager output 0), pitch
-//     stream (1) or velocity stream (2), and the manager's events on that output reach
-//     every copy through one route (attachVoiceTarget);
-//   - any other module, or a control, gives one route or control link with a count of
-//     voices and a stride of modules per voice (made for the first copy, repeated for
-//     the others), so each event reaches every copy.
+// Within a block, the source of a connection is read so:
+//   - the code of an earlier record of the block: that module of the same voice copy;
+//   - the block's manager: the voice's gate (manager output 0), pitch stream (1) or
+//     velocity stream (2); the manager's events on that output reach every copy through
+//     one route (attachVoiceTarget);
+//   - any other module, or a control: one route or control link with a count of voices
+//     and a stride of modules per voice (made for the first copy, repeated for the
+//     others), so each event reaches every copy.
 // The block's copies are created first and then wired in record order, so a copy that
 // cannot be completed (memory, or the 200-module table full) is dropped with the ones
 // after it, and the block has fewer voices.
+//
+// Eight voices of a module 6150 played from MIDI, mixed into the output:
+//   6382  in0 <- control 20                voice input manager
+//   6387  {8, 0, 6382}                     open the block: 8 voices
+//   6150  in0 <- 6382.1, in1 <- 6382.0     a voice: pitch stream and gate
+//   6388                                   close the block
+//   6378                                   voice mixer, the last module: the output
+//   6386  {0, 0, 6378}, {0, 0, 6150}       mixer output 0 sums output 0 of every voice
 constexpr int16_t kGraphVoiceSources = 6386;
 constexpr int16_t kGraphOpenBlock = 6387;
 constexpr int16_t kGraphCloseBlock = 6388;

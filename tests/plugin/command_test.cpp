@@ -17,24 +17,13 @@
 
 #include "dsp/modules/os_command.h"
 #include "platform/bank_file.h"
-#include "plugin/graph_table.h"
 #include "plugin/identity.h"
-#include "plugin/module_registry.h"
 #include "support/processor_fixture.h"
 #include "support/scoped_environment.h"
 #include "support/scratch_folder.h"
 #include "support/voice_graph.h"
 
 namespace {
-
-constexpr int32_t kSaveControl = 39;
-
-// The command module alone, with its save button on a control of its own.
-const QB_GraphRecord kCommandTable[] = {
-    testRecord(6361, {{0, 0, QB_Control::kCommand}, {9, 0, kSaveControl}}),
-    testRecord(kGraphEndCode + 1),
-};
-const QB_GraphDefinition kCommandGraph = {kCommandTable, kGraphConstants, qbCreateModule};
 
 // Stand-in opener: counts calls; while `hold` is set it blocks until released.
 std::mutex openedMutex;
@@ -93,16 +82,16 @@ TEST(CommandModule, ASavePressThenReleaseWritesTheBankFileOnceOnTheRelease) {
     ProcessorRig rig;
     QB_DSP_VST& v = *rig.vst;
     v.suspend();
-    v.setGraphDefinition(kCommandGraph);
+    v.setGraphDefinition(commandTestGraph());
     v.resume();
     v.setProgram(2);
     char name[] = "Saved Here";
     v.setProgramName(name);
 
-    set(rig, kSaveControl, 0.1f);  // press
+    set(rig, kCommandSaveControl, 0.1f);  // press
     v.serviceRequests();
     EXPECT_FALSE(std::filesystem::exists(path));
-    set(rig, kSaveControl, 0.f);  // release
+    set(rig, kCommandSaveControl, 0.f);  // release
     v.serviceRequests();
     ASSERT_TRUE(waitForFile(path));
     const std::vector<char> file = readFile(path);
@@ -116,7 +105,7 @@ TEST(CommandModule, ASavePressThenReleaseWritesTheBankFileOnceOnTheRelease) {
 
     // Only the press and release pair writes: another release, or processing on, does not.
     std::filesystem::remove(path);
-    set(rig, kSaveControl, 0.f);
+    set(rig, kCommandSaveControl, 0.f);
     rig.process(4096);
     v.serviceRequests();
     std::this_thread::sleep_for(std::chrono::milliseconds(120));  // two service periods

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "plugin/module_registry.h"
+#include "plugin/parameters.h"
 #include "support/math_constants.h"
 
 QB_GraphRecord testRecord(int code, std::initializer_list<TestInput> inputs) {
@@ -63,3 +64,12 @@ VoiceTable::VoiceTable(int voices)
               testRecord(kGraphVoiceSources, {{0, 0, kMixer}, {0, 0, ToneModule::kCode}, {1, 1, ToneModule::kCode}}),
               testRecord(kGraphEndCode + 1)},
       definition{records.data(), kNoConstants, createVoiceTestModule} {}
+
+const QB_GraphDefinition& commandTestGraph() {
+    static const QB_GraphRecord table[] = {
+        testRecord(6361, {{0, 0, QB_Control::kCommand}, {9, 0, kCommandSaveControl}}),
+        testRecord(kGraphEndCode + 1),
+    };
+    static const QB_GraphDefinition graph = {table, kNoConstants, qbCreateModule};
+    return graph;
+}

@@ -1,5 +1,5 @@
-// Graph tables for tests: records written as lists of {input, output, source}, and a
-// small polyphonic table whose voices are test tone modules.
+// Graph tables for tests: records written as lists of {input, output, source}, a small
+// polyphonic table whose voices are test tone modules, and the command module alone.
 #pragma once
 
 #include <cstdint>
@@ -42,3 +42,8 @@ struct VoiceTable {
     std::vector<QB_GraphRecord> records;
     QB_GraphDefinition definition;
 };
+
+// The command module alone: port 0 on control 38, the save button (port 9) on
+// kCommandSaveControl.
+constexpr int32_t kCommandSaveControl = 39;
+const QB_GraphDefinition& commandTestGraph();

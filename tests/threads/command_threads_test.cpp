@@ -11,21 +11,12 @@
 #include <vector>
 
 #include "platform/bank_file.h"
-#include "plugin/graph_table.h"
-#include "plugin/module_registry.h"
 #include "support/processor_fixture.h"
 #include "support/scoped_environment.h"
 #include "support/scratch_folder.h"
 #include "support/voice_graph.h"
 
 namespace {
-
-constexpr int32_t kSaveControl = 39;
-const QB_GraphRecord kTable[] = {
-    testRecord(6361, {{0, 0, QB_Control::kCommand}, {9, 0, kSaveControl}}),
-    testRecord(kGraphEndCode + 1),
-};
-const QB_GraphDefinition kGraph = {kTable, kGraphConstants, qbCreateModule};
 
 std::atomic<int> openings{0};
 bool countingOpener(const char*) {
@@ -40,7 +31,7 @@ TEST(CommandThreads, SavesAndOpeningsAskedForWhileAudioRunsAreCarriedOutRaceFree
     ProcessorRig rig(44100.f, 64);
     QB_DSP_VST& v = *rig.vst;
     v.suspend();
-    v.setGraphDefinition(kGraph);
+    v.setGraphDefinition(commandTestGraph());
     v.addressOpener = countingOpener;
     v.resume();
 
@@ -58,7 +49,7 @@ TEST(CommandThreads, SavesAndOpeningsAskedForWhileAudioRunsAreCarriedOutRaceFree
         v.setProgram(round % kNumPrograms);
         char name[] = "Round";
         v.setProgramName(name);
-        for (int32_t control : {kSaveControl, QB_Control::kCommand}) {
+        for (int32_t control : {kCommandSaveControl, QB_Control::kCommand}) {
             v.setControlFromModule(control, 0.1f, 1);
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             v.setControlFromModule(control, 0.f, 1);

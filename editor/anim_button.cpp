@@ -14,9 +14,10 @@ QB_AnimButton::QB_AnimButton(const CRect& size, QB_GUI_Editor* editor, int32_t t
 void QB_AnimButton::setValue(float v) {
     const float target = v >= 0.5f ? 1.f : 0.f;
     if (editor_->editorBuilding()) {
-        // A window being opened shows its buttons as they are, without animating.
+        // A window being opened shows its buttons as they are, without animating; a lit
+        // pulsing button goes on pulsing from its last frame.
         position_ = target;
-        step_ = 0.f;
+        step_ = target > 0.f && mode_ >= 3 ? -speedPerFrame_ * (mode_ == 4 ? 0.5f : 1.f) : 0.f;
     } else if (target != position_) {
         if (target > 0.f) {
             if (mode_ == 0) {

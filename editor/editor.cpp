@@ -4,6 +4,7 @@
 
 #include "editor/control_builder.h"
 #include "editor/frame_timer.h"
+#include "editor/knob.h"
 #include "editor/number_entry.h"
 #include "platform/bit_ops.h"
 #include "platform/gui/offscreen_window.h"
@@ -117,6 +118,11 @@ bool QB_GUI_Editor::finishOpen(CFrame* frame, bool keeper) {
     QB_ControlBuilder(this, table_, tableLength_).build(frame, 1);
     tooltips_ = std::make_unique<CTooltipSupport>(frame);
     frame_ = frame;
+    // Knobs and buttons of the controls beyond the host parameters (Bypass) show the
+    // processor's value too: no link brings it, and a reopened window would show them off.
+    for (int32_t k = kNumParams; k < kNumControls; ++k)
+        if (auto* knob = dynamic_cast<QB_Knob*>(slot(k)))
+            knob->setValue(qbNormalised(k, processor_->controlValue(k) * 10.f));
     for (int32_t i = 0; i < kNumParams; ++i) applyParameter(i, processor_->getParameter(i));
     state().setEditorBuilding(false);
     const auto now = std::chrono::steady_clock::now();

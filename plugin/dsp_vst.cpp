@@ -1,10 +1,12 @@
 #include "plugin/dsp_vst.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <new>
 
+#include "platform/open_address.h"
 #include "platform/timer_resolution.h"
 #include "plugin/graph_table.h"
 #include "plugin/identity.h"
@@ -37,7 +39,8 @@ constexpr float kMaxSampleRate = 1536000.f;
 }  // namespace
 
 QB_DSP_VST::QB_DSP_VST(audioMasterCallback audioMaster, QB_EditorFactory editorFactory)
-    : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
+    : AudioEffectX(audioMaster, kNumPrograms, kNumParams), addressOpener(qbOpenAddress),
+      graphDefinition(&kShippedGraph) {
     timerPeriodResult = qbTimeBeginPeriod(1);
     for (auto& v : controlValues) v.store(0.f, std::memory_order_relaxed);
     qbControlMaps();
@@ -80,6 +83,9 @@ QB_DSP_VST::~QB_DSP_VST() {
     // A host may end the instance with its window open: close it while the processor it
     // reports to still exists (the editor object itself goes with the base).
     if (editor != nullptr) editor->close();
+    // A save or an opening asked for just before the host closed still happens.
+    stopService();
+    serviceRequests();
     if (timerPeriodResult == 0) qbTimeEndPeriod(1);
     delete[] bank;
     bank = globalRecord = currentRecord = nullptr;
@@ -131,8 +137,9 @@ void QB_DSP_VST::resume() {
         destroyGraph();
         ringPosition = 0;
         glideSuppressed[0] = glideSuppressed[1] = -1;
-        buildGraph(kShippedGraph);
+        buildGraph(*graphDefinition);
         prepareModules();
+        startService();
         // Every pending change is already in controlValues, which all go out now.
         toGraph.clear();
         for (int32_t k = 0; k < kNumControls; ++k) {
@@ -219,7 +226,59 @@ void QB_DSP_VST::syncFromAudio() {
         controlValues[m.control].store(m.value, std::memory_order_relaxed);
         if (m.control < kNumParams && bank != nullptr) recordFor(m.control)->values[m.control] = m.normalised;
     });
-    if (bankWriteRequested.exchange(false, std::memory_order_acq_rel)) writeBankFileLocked();
+}
+
+void QB_DSP_VST::openAddress(int32_t index) {
+    if (index < 0 || index >= kQbCommandAddressCount) return;
+    if (onAudioThread()) {
+        openRequests[index].fetch_add(1, std::memory_order_release);
+        return;
+    }
+    if (kQbCommandAddresses[index][0] != '\0') addressOpener(kQbCommandAddresses[index]);
+}
+
+void QB_DSP_VST::serviceRequests() {
+    // Saves asked for together write the same bank once; every press opens its address.
+    if (saveRequested.load(std::memory_order_relaxed) && saveRequested.exchange(false, std::memory_order_acquire))
+        writeBankFile();
+    for (int32_t i = 0; i < kQbCommandAddressCount; ++i) {
+        if (openRequests[i].load(std::memory_order_relaxed) == 0) continue;
+        for (uint32_t n = openRequests[i].exchange(0, std::memory_order_acquire); n > 0; --n) openAddress(i);
+    }
+}
+
+void QB_DSP_VST::startService() {
+    if (serviceThread.joinable()) return;
+    try {
+        serviceThread = std::thread([this] {
+            constexpr std::chrono::milliseconds kServicePeriod{50};
+            std::unique_lock<std::mutex> lock(serviceMutex);
+            while (!serviceStopping) {
+                serviceWake.wait_for(lock, kServicePeriod);
+                lock.unlock();
+                serviceRequests();
+                lock.lock();
+            }
+        });
+    } catch (...) {
+        // No thread: requests wait for the destructor.
+    }
+}
+
+void QB_DSP_VST::stopService() {
+    if (!serviceThread.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(serviceMutex);
+        serviceStopping = true;
+    }
+    serviceWake.notify_one();
+    serviceThread.join();
+}
+
+void QB_DSP_VST::setGraphDefinition(const QB_GraphDefinition& graph) {
+    std::lock_guard<std::mutex> lock(hostMutex);
+    graphDefinition = &graph;
+    builtBlockSize = 0;  // the next resume builds it
 }
 
 VstIntPtr QB_DSP_VST::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) {

@@ -7,12 +7,16 @@
 // thread never takes; control changes cross to the graph through a lock-free mailbox, and
 // changes made on the audio thread come back to the host side through a second one. What
 // the editor and other threads read without the mutex (the current program, the control
-// values, the editor state, the suspended flag) is atomic.
+// values, the editor state, the suspended flag) is atomic. What the command module asks
+// for on the audio thread (saving the bank, opening an address) is carried out by the
+// processor's service thread, which runs from the first graph build to destruction.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <thread>
 
 #include "dsp/framework/signal_graph.h"
 #include "platform/vst2.h"
@@ -20,10 +24,14 @@
 #include "plugin/control_mailbox.h"
 #include "plugin/control_table.h"
 #include "plugin/editor_state.h"
+#include "plugin/identity.h"
 #include "plugin/parameters.h"
 #include "plugin/program_record.h"
 
 class QB_DSP_VST;
+struct QB_GraphDefinition;
+// Opens a web address without waiting (qbOpenAddress); tests stand in their own.
+using QB_AddressOpener = bool (*)(const char* url);
 // Makes the processor's editor (the entry point passes the editor layer's), or nullptr.
 using QB_EditorFactory = AEffEditor* (*)(QB_DSP_VST* processor);
 
@@ -67,8 +75,17 @@ public:
     // A module (audio thread) or the editor sets a control, in graph units.
     void setControlFromModule(int32_t control, float value, int32_t send) override;
     // Writes the 16 programs to the bank file. From the audio thread the write is
-    // deferred to the next dispatcher call.
+    // handed to the service thread.
     void writeBankFile() override;
+    // Opens entry index of kQbCommandAddresses (an empty entry does nothing). From the
+    // audio thread the opening is handed to the service thread.
+    void openAddress(int32_t index) override;
+    // Any non-audio thread (the service thread polls it): carries out the bank writes and
+    // address openings the audio thread has asked for, each once.
+    void serviceRequests();
+    // Dispatcher thread, while the host is not processing: the graph the next resume
+    // builds (the shipped one until then). The definition must outlive the processor.
+    void setGraphDefinition(const QB_GraphDefinition& graph);
     // Dispatcher thread: the editor snapshot request (kQbEditorSnapshot).
     VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
     // Construction: copies the factory bank resource into the bank.
@@ -94,6 +111,8 @@ public:
     QB_ProgramRecord* currentRecord = nullptr;
     int32_t timerPeriodResult = -1;
     int32_t emptyNameCounter = 0;
+    // What opens addresses; set before the host processes.
+    QB_AddressOpener addressOpener;
 
 protected:
     void beforeSubBlock() override;
@@ -115,8 +134,12 @@ private:
     void syncFromAudio();
     void refreshMidiMap();
     void seedBank();
-    void writeBankFileLocked();
+    // The bank's streamed image (hostMutex held).
+    void bankFileImage(unsigned char (&image)[kBankFileSize]);
     void rebuildTablesIfNeeded();
+    // The service thread: started with the first graph, stopped by the destructor.
+    void startService();
+    void stopService();
 
     std::mutex hostMutex;
     // Written under hostMutex, read without it (controlValue).
@@ -129,7 +152,20 @@ private:
     QB_ControlMailbox toGraph;
     QB_ControlMailbox toHost;   // audio thread -> host side
     std::atomic<int16_t> midiMap[kNumParams];
-    std::atomic<bool> bankWriteRequested{false};
+    // Audio thread -> serviceRequests: presses of each address button not yet carried
+    // out, and whether the bank file is to be written.
+    std::atomic<uint32_t> openRequests[kQbCommandAddressCount] = {};
+    std::atomic<bool> saveRequested{false};
+    // Requests from the audio thread are carried out by a thread of the processor's own
+    // that looks for them every kServicePeriod: the audio thread only sets bits (no lock,
+    // no wake-up call), slow work (the disk flush, starting a process) holds up neither
+    // the audio thread nor the host's user interface, and it happens whether or not the
+    // host calls the plug-in again.
+    std::thread serviceThread;
+    std::mutex serviceMutex;
+    std::condition_variable serviceWake;
+    bool serviceStopping = false;  // serviceMutex
+    const QB_GraphDefinition* graphDefinition;
     // The last frame of a host block a MIDI event may name: the declared block size - 1.
     std::atomic<int32_t> lastEventFrame{1023};
     // getChunk hands out copies, so a host reading a chunk never races a later change.

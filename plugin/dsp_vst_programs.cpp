@@ -143,17 +143,21 @@ void QB_DSP_VST::refreshMidiMap() {
 
 void QB_DSP_VST::writeBankFile() {
     if (onAudioThread()) {
-        bankWriteRequested.store(true, std::memory_order_release);
+        saveRequested.store(true, std::memory_order_release);
         return;
     }
-    std::lock_guard<std::mutex> lock(hostMutex);
-    writeBankFileLocked();
-}
-
-void QB_DSP_VST::writeBankFileLocked() {
     if (bank == nullptr) return;
     unsigned char image[kBankFileSize];
+    {
+        std::lock_guard<std::mutex> lock(hostMutex);
+        syncFromAudio();
+        bankFileImage(image);
+    }
+    // Outside the mutex: the flush to the disk may take a while.
+    qbWriteBankFile(image, sizeof image);
+}
+
+void QB_DSP_VST::bankFileImage(unsigned char (&image)[kBankFileSize]) {
     for (int32_t k = 0; k < kNumPrograms; ++k)
         std::memcpy(image + k * kProgramStreamSize, &bank[k], kProgramStreamSize);
-    qbWriteBankFile(image, sizeof image);
 }

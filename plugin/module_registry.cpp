@@ -11,7 +11,10 @@
 #include "dsp/modules/gui_to_v_glide.h"
 #include "dsp/modules/host_audio_in.h"
 #include "dsp/modules/metering.h"
+#include "dsp/modules/midi_to_poly.h"
+#include "dsp/modules/os_command.h"
 #include "dsp/modules/peak_hold.h"
+#include "dsp/modules/poly_to_mono.h"
 #include "dsp/modules/st_level.h"
 #include "dsp/modules/sumdiff_decode.h"
 #include "dsp/modules/sumdiff_encode.h"
@@ -56,8 +59,11 @@ const CodeRange kCodeRanges[] = {
     {6316, 6317, make<QB_DSP_SumDiff_Encode>},
     {6319, 6320, make<QB_DSP_SumDiff_Decode>},
     {6354, 6359, make<QB_DSP_Pitch_Detect>},
+    {6361, 6361, make<QB_DSP_OS_Command>},
     {6362, 6362, make<QB_DSP_OrvanEq_Control>},
     {6363, 6363, make<QB_DSP_OrvanEq_Response>},
+    {6378, 6380, make<QB_DSP_Poly_to_Mono>},
+    {6382, 6384, make<QB_DSP_Midi_to_Poly>},
 };
 
 }  // namespace

@@ -28,6 +28,16 @@ struct QB_Connection {
     QB_Connection* next;
 };
 
+// Where the copies of a voice block sit in the module table: voice v's modules are
+// firstModule + v * modulesPerVoice .. + modulesPerVoice - 1; manager is the index of
+// the voice input manager that gives the voices out.
+struct QB_VoiceBlock {
+    int16_t manager;
+    int16_t firstModule;
+    int16_t voices;
+    int16_t modulesPerVoice;
+};
+
 // A consumer's request to its source to limit its output to [minimum, maximum].
 struct QB_RangeRecord {
     float minimum;

@@ -25,8 +25,12 @@ public:
     // A module (the response module) sets a control, in graph units. Audio thread.
     virtual void setControlFromModule(int32_t control, float value, int32_t send) {}
     // The command module asks for the owner's programs to be saved. Audio thread; the
-    // owner defers the writing.
+    // owner writes them later, off the audio thread.
     virtual void writeBankFile() {}
+    // The command module asks for entry index (0..3) of the owner's table of web
+    // addresses to be opened. Audio thread; the owner opens it later, off the audio
+    // thread.
+    virtual void openAddress(int32_t index) {}
 
     // Sample time of the first frame of the sub-block being processed.
     uint32_t samplePosition = 0;

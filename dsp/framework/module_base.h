@@ -73,9 +73,15 @@ public:
                          int16_t voiceCount, int16_t voiceStride, int32_t routeRecorded);
     // 17: an output has gained a consumer.
     virtual void onOutputConnected(int32_t outPort, int16_t targetIndex) {}
-    // 18, 19: voice routing managers only.
-    virtual void attachVoiceTarget(QB_ModuleBase* voice, int32_t index) {}
-    virtual void attachVoiceSource(QB_ModuleBase* voice, int32_t index) {}
+    // 18: voice input manager only. With module null: the block it serves. Otherwise
+    // input port of module (voice copy `voice`) reads the voice's value of this kind:
+    // 0 gate, 1 pitch stream, 2 velocity stream.
+    virtual void attachVoiceTarget(QB_ModuleBase* module, int32_t kind, int32_t port, int32_t voice,
+                                   const QB_VoiceBlock& block) {}
+    // 19: voice mixer only: output outPort sums output sourcePort of the modules at
+    // firstModule + i * stride, i < voices, the voices that manager gives out.
+    virtual void attachVoiceSource(QB_ModuleBase* manager, int32_t firstModule, int32_t voices, int32_t stride,
+                                   int32_t sourcePort, int32_t outPort) {}
     // 20: where input port reads from; derived classes also cache what they use.
     virtual void setInput(int32_t port, const float* pointer);
     // 21

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "dsp/framework/module_base.h"
 
@@ -35,45 +36,207 @@ void QB_SignalGraph::destroyGraph() {
     graphRing = 0;
     for (auto& i : moduleIndexOfCode) i = -1;
     for (auto& n : controlLinkCount) n = 0;
+    voiceBlockCount = 0;
+}
+
+namespace {
+
+bool isDirective(int16_t code) {
+    return code == kGraphVoiceSources || code == kGraphOpenBlock || code == kGraphCloseBlock || code == kGraphReenter;
+}
+
+int32_t connectionCount(const QB_GraphRecord& r) {
+    int32_t n = 0;
+    while (n < kGraphConnectionsPerRecord && r.connections[n].input != kGraphEndOfConnections) ++n;
+    return n;
+}
+
+}  // namespace
+
+int16_t QB_SignalGraph::indexOfCode(int16_t code) const {
+    if (code < kGraphFirstModuleCode || code > kGraphLastIndexedCode) return -1;
+    return moduleIndexOfCode[code - kGraphFirstModuleCode];
+}
+
+const QB_VoiceBlock* QB_SignalGraph::blockHolding(int32_t index) const {
+    for (int32_t b = 0; b < voiceBlockCount; ++b) {
+        const QB_VoiceBlock& k = voiceBlocks[b];
+        if (index >= k.firstModule && index < k.firstModule + k.voices * k.modulesPerVoice) return &k;
+    }
+    return nullptr;
 }
 
 int32_t QB_SignalGraph::buildGraph(const QB_GraphDefinition& graph) {
     destroyGraph();
-    int32_t g = 0;
-    for (const QB_GraphRecord* r = graph.records; r->code <= kGraphEndCode; ++r) {
-        if (g >= kMaxModules) break;
-        const int16_t code = r->code;
-        const bool indexed = code >= kGraphFirstModuleCode && code <= kGraphLastIndexedCode;
-        if (indexed) moduleIndexOfCode[code - kGraphFirstModuleCode] = -1;
-        outputModule = -1;
-        QB_ModuleBase* m = graph.createModule(code, this, false);
-        // A record that creates nothing takes no module index, so no later record can
-        // be wired to the wrong module through its code.
-        if (m == nullptr) continue;
-        if (indexed) moduleIndexOfCode[code - kGraphFirstModuleCode] = static_cast<int16_t>(g);
-        moduleTable[g] = m;
-        for (int k = 0; k < kGraphConnectionsPerRecord; ++k) {
-            const QB_GraphConnection& c = r->connections[k];
-            if (c.input == kGraphEndOfConnections) break;
-            if (c.input >= QB_ModuleBase::kMaxPorts) continue;
-            if (c.source >= kGraphFirstModuleCode) {
-                if (c.source > kGraphLastIndexedCode) continue;
-                const int16_t src = moduleIndexOfCode[c.source - kGraphFirstModuleCode];
-                if (src < 0 || src >= g) continue;
-                moduleTable[src]->connect(m, static_cast<int16_t>(g), c.output, c.input, 0, 0, 0);
-            } else if (c.source >= kGraphFirstConstant) {
-                const int constant = c.source - kGraphFirstConstant;
-                if (constant < kGraphNumConstants) m->setInput(c.input, &graph.constants[constant]);
-            } else if (c.source >= 0 && c.source < kGraphNumControls) {
-                linkControl(m, static_cast<int16_t>(g), c.source, c.input, 0, 0, 0);
+    const QB_GraphRecord* r = graph.records;
+    while (r->code <= kGraphEndCode && moduleCount < kMaxModules) {
+        const WireContext outside{nullptr, 0};
+        switch (r->code) {
+        case kGraphOpenBlock:
+            r = buildVoiceBlock(graph, r);
+            continue;
+        case kGraphVoiceSources:
+            attachVoiceSources(*r);
+            break;
+        case kGraphReenter:
+            reenter(graph, *r, outside);
+            break;
+        case kGraphCloseBlock:  // without an open block: nothing to close
+            break;
+        default:
+            outputModule = buildRecord(graph, *r) ? moduleCount - 1 : -1;
+        }
+        ++r;
+    }
+    graphRing = static_cast<uint32_t>(internalBlockSize);
+    return moduleCount;
+}
+
+bool QB_SignalGraph::buildRecord(const QB_GraphDefinition& graph, const QB_GraphRecord& r) {
+    const int16_t g = static_cast<int16_t>(moduleCount);
+    const bool indexed = r.code >= kGraphFirstModuleCode && r.code <= kGraphLastIndexedCode;
+    if (indexed) moduleIndexOfCode[r.code - kGraphFirstModuleCode] = -1;
+    QB_ModuleBase* m = graph.createModule(r.code, this, false);
+    // A record that creates nothing takes no module index, so no later record can be
+    // wired to the wrong module through its code.
+    if (m == nullptr) return false;
+    if (indexed) moduleIndexOfCode[r.code - kGraphFirstModuleCode] = g;
+    moduleTable[g] = m;
+    ++moduleCount;
+    wireInputs(graph, r.connections, connectionCount(r), m, g, WireContext{nullptr, 0});
+    return true;
+}
+
+const QB_GraphRecord* QB_SignalGraph::buildVoiceBlock(const QB_GraphDefinition& graph, const QB_GraphRecord* open) {
+    const QB_GraphRecord* body = open + 1;
+    const QB_GraphRecord* close = body;
+    while (close->code <= kGraphEndCode && close->code != kGraphCloseBlock) ++close;
+    const QB_GraphRecord* after = close->code == kGraphCloseBlock ? close + 1 : close;
+
+    const int32_t count = open->connections[0].input;
+    const int16_t manager = indexOfCode(open->connections[0].source);
+    bool managerFree = manager >= 0 && blockHolding(manager) == nullptr;
+    for (int32_t b = 0; b < voiceBlockCount; ++b) managerFree = managerFree && voiceBlocks[b].manager != manager;
+    if (count < 1 || count >= kGraphEndOfConnections || !managerFree || voiceBlockCount >= kMaxVoiceBlocks)
+        return after;
+
+    // Create every copy first: the stride of the routes is the size of one copy, known
+    // only once the first copy exists. A copy must hold a module for exactly the records
+    // that made one in the first copy.
+    const int32_t first = moduleCount;
+    std::vector<int32_t> made;  // records of the first copy that created a module
+    std::vector<int32_t> copy;
+    int32_t voices = 0;
+    for (; voices < count; ++voices) {
+        const int32_t copyStart = moduleCount;
+        copy.clear();
+        bool full = false;
+        for (const QB_GraphRecord* r = body; r != close && !full; ++r) {
+            if (isDirective(r->code)) continue;
+            QB_ModuleBase* m = graph.createModule(r->code, this, true);
+            if (m == nullptr) continue;
+            if (moduleCount >= kMaxModules) {
+                delete m;
+                full = true;
+            } else {
+                moduleTable[moduleCount++] = m;
+                copy.push_back(static_cast<int32_t>(r - body));
             }
         }
-        outputModule = g;
-        ++g;
+        if (voices == 0) made = copy;
+        if (full || copy.empty() || copy != made) {
+            for (int32_t i = copyStart; i < moduleCount; ++i) {
+                delete moduleTable[i];
+                moduleTable[i] = nullptr;
+            }
+            moduleCount = copyStart;
+            break;
+        }
     }
-    moduleCount = g;
-    graphRing = static_cast<uint32_t>(internalBlockSize);
-    return g;
+    if (voices == 0) return after;
+    const int32_t perVoice = static_cast<int32_t>(made.size());
+
+    QB_VoiceBlock& block = voiceBlocks[voiceBlockCount++];
+    block = QB_VoiceBlock{manager, static_cast<int16_t>(first), static_cast<int16_t>(voices),
+                          static_cast<int16_t>(perVoice)};
+    moduleTable[manager]->attachVoiceTarget(nullptr, 0, 0, -1, block);
+    // Wire the copies in record order, each against its own modules.
+    for (int32_t v = 0; v < voices; ++v) {
+        const WireContext context{&block, v};
+        size_t next = 0;  // the copy's next module, in made's order
+        for (const QB_GraphRecord* r = body; r != close; ++r) {
+            if (r->code == kGraphReenter) reenter(graph, *r, context);
+            if (isDirective(r->code)) continue;
+            const bool indexed = r->code >= kGraphFirstModuleCode && r->code <= kGraphLastIndexedCode;
+            if (next >= made.size() || made[next] != static_cast<int32_t>(r - body)) {
+                if (indexed) moduleIndexOfCode[r->code - kGraphFirstModuleCode] = -1;
+                continue;
+            }
+            const int16_t index = static_cast<int16_t>(first + v * perVoice + static_cast<int32_t>(next++));
+            if (indexed) moduleIndexOfCode[r->code - kGraphFirstModuleCode] = index;
+            wireInputs(graph, r->connections, connectionCount(*r), moduleTable[index], index, context);
+        }
+    }
+    outputModule = moduleCount - 1;
+    return after;
+}
+void QB_SignalGraph::wireInputs(const QB_GraphDefinition& graph, const QB_GraphConnection* list, int32_t count,
+                                QB_ModuleBase* m, int16_t index, const WireContext& context) {
+    const QB_VoiceBlock* block = context.block;
+    const int16_t voices = block != nullptr ? block->voices : 0;
+    const int16_t stride = block != nullptr ? block->modulesPerVoice : 0;
+    // The first copy records the route or link that reaches every copy.
+    const int32_t repeated = block != nullptr && context.voice > 0 ? 1 : 0;
+    for (int32_t k = 0; k < count; ++k) {
+        const QB_GraphConnection& c = list[k];
+        if (c.input >= QB_ModuleBase::kMaxPorts) continue;
+        if (c.source >= kGraphFirstModuleCode) {
+            const int16_t src = indexOfCode(c.source);
+            if (src < 0 || src >= moduleCount || src == index) continue;
+            QB_ModuleBase* from = moduleTable[src];
+            if (block == nullptr || blockHolding(src) == block) {
+                from->connect(m, index, c.output, c.input, 0, 0, 0);
+            } else {
+                from->connect(m, index, c.output, c.input, voices, stride, repeated);
+                if (src == block->manager) from->attachVoiceTarget(m, c.output, c.input, context.voice, *block);
+            }
+        } else if (c.source >= kGraphFirstConstant) {
+            const int constant = c.source - kGraphFirstConstant;
+            if (constant < kGraphNumConstants) m->setInput(c.input, &graph.constants[constant]);
+        } else if (c.source >= 0 && c.source < kGraphNumControls) {
+            linkControl(m, index, c.source, c.input, voices, stride, repeated);
+        }
+    }
+}
+
+void QB_SignalGraph::reenter(const QB_GraphDefinition& graph, const QB_GraphRecord& r, const WireContext& context) {
+    const int32_t n = connectionCount(r);
+    if (n < 1) return;
+    const int16_t target = indexOfCode(r.connections[0].source);
+    if (target < 0 || target >= moduleCount) return;
+    if (context.block != nullptr) {
+        const int32_t copyStart = context.block->firstModule + context.voice * context.block->modulesPerVoice;
+        if (target < copyStart || target >= copyStart + context.block->modulesPerVoice) return;
+    } else if (blockHolding(target) != nullptr) {
+        return;
+    }
+    wireInputs(graph, r.connections + 1, n - 1, moduleTable[target], target, context);
+}
+
+void QB_SignalGraph::attachVoiceSources(const QB_GraphRecord& r) {
+    const int32_t n = connectionCount(r);
+    if (n < 1) return;
+    const int16_t consumer = indexOfCode(r.connections[0].source);
+    if (consumer < 0 || consumer >= moduleCount || blockHolding(consumer) != nullptr) return;
+    for (int32_t k = 1; k < n; ++k) {
+        const QB_GraphConnection& c = r.connections[k];
+        const int16_t src = indexOfCode(c.source);
+        const QB_VoiceBlock* b = blockHolding(src);
+        if (b == nullptr || c.input >= QB_ModuleBase::kMaxPorts) continue;
+        const int32_t firstCopy = b->firstModule + (src - b->firstModule) % b->modulesPerVoice;
+        moduleTable[consumer]->attachVoiceSource(moduleTable[b->manager], firstCopy, b->voices, b->modulesPerVoice,
+                                                 c.output, c.input);
+    }
 }
 
 void QB_SignalGraph::linkControl(QB_ModuleBase* module, int16_t moduleIndex, int32_t control, int32_t input,

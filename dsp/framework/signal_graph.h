@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "dsp/framework/event.h"
 #include "dsp/framework/graph_host.h"
 #include "dsp/framework/graph_record.h"
 
@@ -22,13 +23,14 @@ struct QB_ControlLink {
 class QB_SignalGraph : public QB_GraphHost {
 public:
     static constexpr int kMaxLinksPerControl = 16;
+    static constexpr int kMaxVoiceBlocks = 8;
 
     QB_SignalGraph();
     ~QB_SignalGraph() override;
 
-    // Builds the graph from a table. Modules whose class does not exist are skipped
-    // together with their connections, and so is every connection that names them as a
-    // source. Answers the number of modules built.
+    // Builds the graph from a table, voice blocks included (graph_record.h). Modules
+    // whose class does not exist are skipped together with their connections, and so is
+    // every connection that names them as a source. Answers the number of modules built.
     int32_t buildGraph(const QB_GraphDefinition& graph);
     // Releases and deletes every module, last built first.
     void destroyGraph();
@@ -58,6 +60,9 @@ public:
     int32_t controlLinkCount[kGraphNumControls] = {};
     // Module table index of each code 6000..6386, or -1.
     int16_t moduleIndexOfCode[kGraphLastIndexedCode - kGraphFirstModuleCode + 1] = {};
+    // The voice blocks built, in table order.
+    QB_VoiceBlock voiceBlocks[kMaxVoiceBlocks] = {};
+    int32_t voiceBlockCount = 0;
     // Index of the module whose outputs 0 and 1 go to the host, or -1.
     int32_t outputModule = -1;
     // Ring length the running graph was built with; process() wraps at this, never at a
@@ -67,6 +72,26 @@ public:
 protected:
     // Called at the start of every sub-block, before any module runs.
     virtual void beforeSubBlock() {}
+
+private:
+    // How the inputs of one module copy are wired: outside a block (block null), or as
+    // copy `voice` of a block.
+    struct WireContext {
+        const QB_VoiceBlock* block;
+        int32_t voice;
+    };
+    // Builds one ordinary record at index moduleCount; false when it created nothing.
+    bool buildRecord(const QB_GraphDefinition& graph, const QB_GraphRecord& record);
+    // Builds the block opened at `open`; answers the record after the block.
+    const QB_GraphRecord* buildVoiceBlock(const QB_GraphDefinition& graph, const QB_GraphRecord* open);
+    void wireInputs(const QB_GraphDefinition& graph, const QB_GraphConnection* list, int32_t count,
+                    QB_ModuleBase* module, int16_t index, const WireContext& context);
+    void reenter(const QB_GraphDefinition& graph, const QB_GraphRecord& record, const WireContext& context);
+    void attachVoiceSources(const QB_GraphRecord& record);
+    // The module built for code, or -1.
+    int16_t indexOfCode(int16_t code) const;
+    // The block whose copies hold module index, or null.
+    const QB_VoiceBlock* blockHolding(int32_t index) const;
 };
 
 // The display value of a graph value rounded half up, as events carry it:

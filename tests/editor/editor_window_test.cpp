@@ -171,6 +171,19 @@ TEST(EditorWindow, AChangeWhileClosedShowsAtTheNextOpen) {
     EXPECT_EQ(as<QB_COnOffButton>(rig, C::kFirstHighsModeButton + 1)->getValue(), 1.f);
 }
 
+TEST(EditorWindow, BypassStaysLitAcrossACloseAndReopen) {
+    EditorRig rig;
+    ASSERT_TRUE(rig.open());
+    rig.click(468, 493);
+    ASSERT_FLOAT_EQ(rig.vst().controlValue(C::kBypass), 0.1f);
+    rig.close();
+    ASSERT_TRUE(rig.open());
+    EXPECT_EQ(as<QB_AnimButton>(rig, C::kBypass)->getValue(), 1.f);
+    EXPECT_GT(as<QB_AnimButton>(rig, C::kBypass)->position(), 6.f / 7.f);  // lit at once
+    for (int i = 0; i < 10; ++i) rig.idle();
+    EXPECT_LT(as<QB_AnimButton>(rig, C::kBypass)->position(), 1.f);  // and it pulses on
+}
+
 TEST(EditorWindow, HostAutomationOfAHubLightsItsButtonByTruncation) {
     EditorRig rig;
     ASSERT_TRUE(rig.open());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/processor_fixture.h"
+#include "support/voice_graph.h"
 
 namespace {
 thread_local bool tlsCounting = false;
@@ -75,6 +76,43 @@ TEST(NoAllocation, TheWholeGraphProcessesWithQueuedEventsMidiAndProgramChangesWi
         v.processEvents(reinterpret_cast<VstEvents*>(&list));
         for (int b = 0; b < 10; ++b) v.processReplacing(in, out, 300);
         EXPECT_EQ(counter.count(), 0) << "program " << program;
+    }
+    EXPECT_EQ(v.eventPool.dropped(), 0u);
+}
+
+TEST(NoAllocation, NotesThatStealVoicesAndAllNotesOffPlayWithoutAllocating) {
+    VoiceTable table(2);
+    ProcessorRig rig(44100.f, 256);
+    QB_DSP_VST& v = *rig.vst;
+    v.suspend();
+    v.setGraphDefinition(table.definition);
+    v.resume();
+    v.setControlFromModule(kVoiceSensitivityControl, 10.f, 1);
+    std::vector<float> in(256, 0.f), outL(256), outR(256);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {outL.data(), outR.data()};
+    // Three notes on two voices (the third steals), a note-off, then all notes off.
+    const unsigned char messages[5][3] = {{0x90, 60, 100}, {0x90, 64, 90}, {0x90, 67, 80}, {0x80, 64, 0}, {0xB0, 123, 0}};
+    VstMidiEvent midi[5] = {};
+    struct {
+        VstInt32 numEvents;
+        VstIntPtr reserved;
+        VstEvent* events[2];
+    } lists[5];
+    for (int i = 0; i < 5; ++i) {
+        midi[i].type = kVstMidiType;
+        midi[i].deltaFrames = 17 * i;
+        for (int b = 0; b < 3; ++b) midi[i].midiData[b] = static_cast<char>(messages[i][b]);
+        lists[i] = {1, 0, {reinterpret_cast<VstEvent*>(&midi[i]), nullptr}};
+    }
+    v.processReplacing(ins, outs, 256);
+    for (int round = 0; round < 3; ++round) {
+        CountAllocations counter;
+        for (auto& list : lists) {
+            v.processEvents(reinterpret_cast<VstEvents*>(&list));
+            for (int b = 0; b < 4; ++b) v.processReplacing(ins, outs, 256);
+        }
+        EXPECT_EQ(counter.count(), 0) << "round " << round;
     }
     EXPECT_EQ(v.eventPool.dropped(), 0u);
 }

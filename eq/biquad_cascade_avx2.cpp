@@ -1,0 +1,54 @@
+// The staggered cascade with AVX2: eight lanes in one vector. Everything in this file is
+// compiled for AVX2 and has internal linkage except the entry point, which is called only
+// when the CPU reports AVX2 (platform/cpu_features.h). The shared headers it includes
+// define no function that this file would emit.
+#include "eq/biquad_cascade_kernels.h"
+
+#if QB_HAVE_AVX2_KERNELS
+
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+
+#include <immintrin.h>
+
+#include "eq/biquad_staggered.h"
+
+namespace {
+
+struct Eight {
+    static constexpr int kLanes = 8;
+    __m256 v;
+    static Eight broadcast(float x) { return {_mm256_set1_ps(x)}; }
+    static Eight fromLanes(const float* p) { return {_mm256_loadu_ps(p)}; }
+    void toLanes(float* p) const { _mm256_storeu_ps(p, v); }
+    Eight operator+(Eight b) const { return {_mm256_add_ps(v, b.v)}; }
+    Eight operator-(Eight b) const { return {_mm256_sub_ps(v, b.v)}; }
+    Eight operator*(Eight b) const { return {_mm256_mul_ps(v, b.v)}; }
+    // {x, v0, ..., v6}
+    static Eight shiftIn(Eight a, float x) {
+        const __m256 up = _mm256_permutevar8x32_ps(a.v, _mm256_setr_epi32(0, 0, 1, 2, 3, 4, 5, 6));
+        return {_mm256_blend_ps(up, _mm256_set1_ps(x), 1)};
+    }
+};
+
+}  // namespace
+
+void qbBiquadCascadeAvx2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
+                         float* out, uint32_t n) {
+    if (count < 2 || n <= qb_staggered::kStagger * static_cast<uint32_t>(count - 1))
+        for (int k = 0; k < count; ++k) qbBiquadRunBaseline(c, states[k], k == 0 ? in : out, out, n);
+    else
+        qb_staggered::cascade<Eight>(c, states, count, in, out, n);
+}
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+#endif

@@ -1,0 +1,57 @@
+// The staggered cascade with SSE2: four lanes for up to four sections, two vectors of
+// four for five to eight.
+#include "eq/biquad_cascade_kernels.h"
+
+#if QB_HAVE_SSE2_KERNELS
+
+#include <emmintrin.h>
+
+#include "eq/biquad_staggered.h"
+
+namespace {
+
+struct Four {
+    static constexpr int kLanes = 4;
+    __m128 v;
+    static Four broadcast(float x) { return {_mm_set1_ps(x)}; }
+    static Four fromLanes(const float* p) { return {_mm_loadu_ps(p)}; }
+    void toLanes(float* p) const { _mm_storeu_ps(p, v); }
+    friend Four operator+(Four a, Four b) { return {_mm_add_ps(a.v, b.v)}; }
+    friend Four operator-(Four a, Four b) { return {_mm_sub_ps(a.v, b.v)}; }
+    friend Four operator*(Four a, Four b) { return {_mm_mul_ps(a.v, b.v)}; }
+    // {x, v0, v1, v2}
+    static Four shiftIn(Four a, float x) {
+        return {_mm_move_ss(_mm_shuffle_ps(a.v, a.v, _MM_SHUFFLE(2, 1, 0, 0)), _mm_set_ss(x))};
+    }
+};
+
+struct Eight {
+    static constexpr int kLanes = 8;
+    __m128 lo, hi;
+    static Eight broadcast(float x) { return {_mm_set1_ps(x), _mm_set1_ps(x)}; }
+    static Eight fromLanes(const float* p) { return {_mm_loadu_ps(p), _mm_loadu_ps(p + 4)}; }
+    void toLanes(float* p) const { _mm_storeu_ps(p, lo), _mm_storeu_ps(p + 4, hi); }
+    friend Eight operator+(Eight a, Eight b) { return {_mm_add_ps(a.lo, b.lo), _mm_add_ps(a.hi, b.hi)}; }
+    friend Eight operator-(Eight a, Eight b) { return {_mm_sub_ps(a.lo, b.lo), _mm_sub_ps(a.hi, b.hi)}; }
+    friend Eight operator*(Eight a, Eight b) { return {_mm_mul_ps(a.lo, b.lo), _mm_mul_ps(a.hi, b.hi)}; }
+    // {x, lo0, lo1, lo2}, {lo3, hi0, hi1, hi2}
+    static Eight shiftIn(Eight a, float x) {
+        const __m128 seam = _mm_shuffle_ps(a.lo, a.hi, _MM_SHUFFLE(0, 0, 3, 3));  // lo3 lo3 hi0 hi0
+        return {_mm_move_ss(_mm_shuffle_ps(a.lo, a.lo, _MM_SHUFFLE(2, 1, 0, 0)), _mm_set_ss(x)),
+                _mm_shuffle_ps(seam, a.hi, _MM_SHUFFLE(2, 1, 2, 0))};
+    }
+};
+
+}  // namespace
+
+void qbBiquadCascadeSse2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
+                         float* out, uint32_t n) {
+    if (count < 2 || n <= qb_staggered::kStagger * static_cast<uint32_t>(count - 1))
+        for (int k = 0; k < count; ++k) qbBiquadRunBaseline(c, states[k], k == 0 ? in : out, out, n);
+    else if (count <= Four::kLanes)
+        qb_staggered::cascade<Four>(c, states, count, in, out, n);
+    else
+        qb_staggered::cascade<Eight>(c, states, count, in, out, n);
+}
+
+#endif

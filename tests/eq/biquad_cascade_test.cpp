@@ -1,0 +1,105 @@
+// The vector cascade kernels against the scalar cascade: every count of sections, counts
+// of samples around the stagger's start and end, unaligned offsets, in place and not,
+// with guard bands on both sides of the range.
+#include "eq/biquad_cascade.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "eq/biquad_design.h"
+#include "support/biquad_rig.h"
+#include "support/test_graph.h"
+
+namespace {
+
+constexpr float kGuard = 12345.0f;
+constexpr uint32_t kSpan = 160;
+
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameState(const QB_BiquadState& a, const QB_BiquadState& b) {
+    return sameBits(a.x1, b.x1) && sameBits(a.x2, b.x2) && sameBits(a.y1, b.y1) && sameBits(a.y2, b.y2);
+}
+
+std::vector<QB_SimdLevel> vectorLevels() {
+    std::vector<QB_SimdLevel> levels;
+    for (QB_SimdLevel l : {QB_SimdLevel::kSse2, QB_SimdLevel::kAvx2})
+        if (static_cast<int>(l) <= static_cast<int>(qbSimdSupported())) levels.push_back(l);
+    return levels;
+}
+
+TEST(BiquadCascade, VectorKernelsMatchTheScalarCascadeBitForBitForEveryCountOffsetAndLength) {
+    const std::vector<QB_SimdLevel> levels = vectorLevels();
+    if (levels.empty()) GTEST_SKIP() << "no vector kernel on this processor";
+    TestGraph g;
+    // A resonant high-pass makes every section's output differ from its input.
+    const QB_BiquadCoefficients c = qbDesignAt(qbBeginDesign(g.tables, qbIndexScale(44100), 4, 4, true, 0.3f), 300.f, 0);
+    const std::vector<float> input = noise(kSpan, 3);
+    QB_BiquadState start[8];
+    for (int k = 0; k < 8; ++k) start[k] = {0.1f * k, -0.05f * k, 0.02f * k, -0.3f + 0.01f * k};
+
+    for (QB_SimdLevel level : levels) {
+        const QB_BiquadCascadeFn kernel = qbBiquadCascadeFor(level);
+        for (int count = 0; count <= 8; ++count) {
+            for (bool inPlace : {false, true}) {
+                for (uint32_t offset = 0; offset < 4; ++offset) {
+                    for (uint32_t n : {0u, 1u, 2u, 3u, 7u, 8u, 9u, 13u, 14u, 15u, 16u, 17u, 31u, 37u, 64u, 128u}) {
+                        std::vector<float> out(kSpan + 8, kGuard), ref(kSpan + 8, kGuard);
+                        if (inPlace) {
+                            std::copy(input.begin(), input.begin() + n, out.begin() + offset);
+                            std::copy(input.begin(), input.begin() + n, ref.begin() + offset);
+                        }
+                        QB_BiquadState s[8], r[8];
+                        std::copy(start, start + 8, s);
+                        std::copy(start, start + 8, r);
+                        kernel(c, s, count, inPlace ? out.data() + offset : input.data(), out.data() + offset, n);
+                        qbBiquadCascade(c, r, count, inPlace ? ref.data() + offset : input.data(), ref.data() + offset,
+                                        n);
+                        SCOPED_TRACE(::testing::Message() << qbSimdName(level) << " count " << count << " offset "
+                                                          << offset << " n " << n << " in place " << inPlace);
+                        for (size_t i = 0; i < out.size(); ++i) ASSERT_TRUE(sameBits(out[i], ref[i])) << "at " << i;
+                        for (int k = 0; k < 8; ++k) ASSERT_TRUE(sameState(s[k], r[k])) << "section " << k;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(BiquadCascade, VectorKernelsCarryTheStateAcrossCallsAndThroughNonFiniteInput) {
+    const std::vector<QB_SimdLevel> levels = vectorLevels();
+    if (levels.empty()) GTEST_SKIP() << "no vector kernel on this processor";
+    TestGraph g;
+    const QB_BiquadCoefficients c = qbDesignAt(qbBeginDesign(g.tables, qbIndexScale(48000), 1, 4, true, 0.f), 10.f, 0);
+    std::vector<float> input = noise(2048, 9);
+    input[700] = 1e30f;  // overflows to infinity inside the cascade
+    input[1500] = std::numeric_limits<float>::quiet_NaN();
+    for (QB_SimdLevel level : levels) {
+        const QB_BiquadCascadeFn kernel = qbBiquadCascadeFor(level);
+        QB_BiquadState s[5] = {}, r[5] = {};
+        std::vector<float> out(input.size()), ref(input.size());
+        // Sub-blocks of changing length, as the graph cuts host blocks.
+        for (uint32_t at = 0, step = 1; at < input.size(); at += step, step = step % 67 + 11) {
+            const uint32_t n = std::min<uint32_t>(step, static_cast<uint32_t>(input.size()) - at);
+            kernel(c, s, 5, input.data() + at, out.data() + at, n);
+            qbBiquadCascade(c, r, 5, input.data() + at, ref.data() + at, n);
+            for (int k = 0; k < 5; ++k) {
+                qbClearIfNonFinite(s[k]);
+                qbClearIfNonFinite(r[k]);
+            }
+        }
+        for (size_t i = 0; i < out.size(); ++i)
+            ASSERT_TRUE(sameBits(out[i], ref[i])) << qbSimdName(level) << " at " << i;
+    }
+}
+
+TEST(BiquadCascade, TheForcedLevelIsCappedByWhatTheProcessorSupports) {
+    qbSimdForce(QB_SimdLevel::kAvx2);
+    EXPECT_EQ(qbSimdLevel(), qbSimdSupported());
+    qbSimdForce(QB_SimdLevel::kScalar);
+    EXPECT_EQ(qbSimdLevel(), QB_SimdLevel::kScalar);
+    qbSimdRelease();
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
-// The vector cascade kernels, each in its own file compiled for its instruction set.
-// Chosen through qbBiquadCascadeFor; not to be called on a CPU without the feature.
+// The vector kernels of the cascade and of the designs, each file compiled for its
+// instruction set. Chosen through qbBiquadCascadeFor and qbDesignRun; not to be called
+// on a CPU without the feature.
 #pragma once
 
 #include <cstdint>
@@ -21,5 +22,8 @@
 
 void qbBiquadCascadeSse2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
                          float* out, uint32_t n);
+// Type 9 sets for n samples from f[i] and u[i], written at out[0..4][i].
+struct QB_BiquadDesign;
+void qbDesignPeakingSse2(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n);
 void qbBiquadCascadeAvx2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
                          float* out, uint32_t n);

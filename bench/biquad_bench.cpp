@@ -51,6 +51,11 @@ void runBlocks(benchmark::State& state, Host& host, QB_ModuleBase& m) {
 
 void BM_MultiEngineFiveBands(benchmark::State& state) {
     const bool perSample = state.range(0) != 0;
+    const auto level = static_cast<QB_SimdLevel>(state.range(1));
+    if (static_cast<int>(level) > static_cast<int>(qbSimdSupported())) {
+        state.SkipWithError("level not supported by this processor");
+        return;
+    }
     Host host;
     const std::vector<float> audio = noiseRing();
     // Five peaking bands; per sample, each offset holds a slightly different set.
@@ -70,7 +75,9 @@ void BM_MultiEngineFiveBands(benchmark::State& state) {
     engine.setInput(QB_DSP_BiQuad_Multi_Engine::kAudioIn, audio.data());
     for (int k = 0; k < QB_DSP_BiQuad_Multi_Engine::kBands; ++k)
         for (int p = 0; p < 5; ++p) engine.setInput(QB_DSP_BiQuad_Multi_Engine::bandPort(k, p), streams[k][p].data());
+    qbSimdForce(level);
     engine.prepare();
+    qbSimdRelease();
     engine.postEvent(0, QB_DSP_BiQuad_Multi_Engine::kAudioIn, 1, 0, 0.0f, 0);
     engine.postEvent(0, QB_DSP_BiQuad_Multi_Engine::kPerSampleAllowedIn, 0, 1, 0.0f, 0);
     for (int k = 0; k < QB_DSP_BiQuad_Multi_Engine::kBands; ++k) {
@@ -80,7 +87,7 @@ void BM_MultiEngineFiveBands(benchmark::State& state) {
     runBlocks(state, host, engine);
     host.moduleTable[0] = nullptr;
 }
-BENCHMARK(BM_MultiEngineFiveBands)->Arg(0)->Arg(1)->ArgName("perSample");
+BENCHMARK(BM_MultiEngineFiveBands)->ArgsProduct({{0, 1}, {0, 1, 2}})->ArgNames({"perSample", "simd"});
 
 // Arg: the SIMD level (0 scalar, 1 SSE2, 2 AVX2), forced while the module prepares.
 void BM_StaticFiveSectionCascade(benchmark::State& state) {

@@ -1,4 +1,4 @@
-// The staggered cascade with AVX2: eight lanes in one vector. Everything in this file is
+// The staggered sections with AVX2: eight lanes in one vector. Everything in this file is
 // compiled for AVX2 and has internal linkage except the entry point, which is called only
 // when the CPU reports AVX2 (platform/cpu_features.h). The shared headers it includes
 // define no function that this file would emit.
@@ -37,12 +37,26 @@ struct Eight {
 
 }  // namespace
 
+namespace {
+
+template <class Sets>
+void run(const Sets& sets, QB_BiquadState* states, int count, const float* in, float* out, uint32_t n) {
+    if (count < 2 || n <= qb_staggered::kStagger * static_cast<uint32_t>(count - 1) || !sets.staggers(count))
+        for (int k = 0; k < count; ++k) sets.run(k, states[k], k == 0 ? in : out, out, 0, n);
+    else
+        qb_staggered::cascade<Eight>(sets, states, count, in, out, n);
+}
+
+}  // namespace
+
 void qbBiquadCascadeAvx2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
                          float* out, uint32_t n) {
-    if (count < 2 || n <= qb_staggered::kStagger * static_cast<uint32_t>(count - 1))
-        for (int k = 0; k < count; ++k) qbBiquadRunBaseline(c, states[k], k == 0 ? in : out, out, n);
-    else
-        qb_staggered::cascade<Eight>(c, states, count, in, out, n);
+    run(qb_staggered::SameSet{c}, states, count, in, out, n);
+}
+
+void qbBiquadSeriesAvx2(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count, const float* in,
+                        float* out, uint32_t n) {
+    run(qb_staggered::OwnSets{sections}, states, count, in, out, n);
 }
 
 #if defined(__clang__)

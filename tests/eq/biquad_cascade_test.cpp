@@ -1,6 +1,6 @@
-// The vector cascade kernels against the scalar cascade: every count of sections, counts
-// of samples around the stagger's start and end, unaligned offsets, in place and not,
-// with guard bands on both sides of the range.
+// The vector kernels of sections in series against the scalar loops: every count of
+// sections, counts of samples around the stagger's start and end, unaligned offsets, in
+// place and not, with guard bands on both sides of the range.
 #include "eq/biquad_cascade.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +91,67 @@ TEST(BiquadCascade, VectorKernelsCarryTheStateAcrossCallsAndThroughNonFiniteInpu
         }
         for (size_t i = 0; i < out.size(); ++i)
             ASSERT_TRUE(sameBits(out[i], ref[i])) << qbSimdName(level) << " at " << i;
+    }
+}
+
+TEST(BiquadSeries, VectorKernelsMatchSectionsRunOneAfterTheOtherWithTheirOwnCoefficients) {
+    TestGraph g;
+    // Eight different peaking sections, as per-sample streams that change at every offset.
+    std::vector<float> streams[8][5];
+    for (int k = 0; k < 8; ++k) {
+        const QB_BiquadDesign d = qbBeginDesign(g.tables, qbIndexScale(44100), 9, 0, true, 0.2f + 0.08f * k);
+        for (auto& s : streams[k]) s.resize(kSpan);
+        for (uint32_t i = 0; i < kSpan; ++i) {
+            const QB_BiquadCoefficients c = qbDesignAt(d, 30.0f + 200.0f * k + i, 0.3f - 0.1f * k + 0.001f * i);
+            const float v[5] = {c.b0, c.b1, c.b2, c.a1, c.a2};
+            for (int p = 0; p < 5; ++p) streams[k][p][i] = v[p];
+        }
+    }
+    const std::vector<float> input = noise(kSpan, 4);
+    QB_BiquadState start[8];
+    for (int k = 0; k < 8; ++k) start[k] = {0.05f * k, -0.1f, 0.2f - 0.03f * k, 0.01f * k};
+
+    for (QB_SimdLevel level : {QB_SimdLevel::kScalar, QB_SimdLevel::kSse2, QB_SimdLevel::kAvx2}) {
+        const QB_BiquadSeriesFn kernel = qbBiquadSeriesFor(level);
+        // Which sections read per sample: none (the staggered loop), one, all.
+        for (unsigned perSample : {0x00u, 0x04u, 0xffu}) {
+            for (int count = 0; count <= 8; ++count) {
+                for (uint32_t offset = 0; offset < 4; ++offset) {
+                    for (uint32_t n : {0u, 1u, 5u, 8u, 9u, 14u, 15u, 16u, 37u, 128u}) {
+                        QB_SectionCoefficients sections[8];
+                        for (int k = 0; k < 8; ++k) {
+                            const auto at = [&](int p) { return streams[k][p].data() + offset; };
+                            sections[k] = {{at(0), at(1), at(2), at(3), at(4)}, ((perSample >> k) & 1u) != 0};
+                        }
+                        for (bool inPlace : {false, true}) {
+                            std::vector<float> out(kSpan + 8, kGuard), ref(kSpan + 8, kGuard);
+                            if (inPlace) {
+                                std::copy(input.begin(), input.begin() + n, out.begin() + offset);
+                                std::copy(input.begin(), input.begin() + n, ref.begin() + offset);
+                            }
+                            QB_BiquadState s[8], r[8];
+                            std::copy(start, start + 8, s);
+                            std::copy(start, start + 8, r);
+                            kernel(sections, s, count, inPlace ? out.data() + offset : input.data(),
+                                   out.data() + offset, n);
+                            for (int k = 0; k < count; ++k) {
+                                const float* from = k == 0 ? input.data() : ref.data() + offset;
+                                if (sections[k].perSample)
+                                    qbBiquadRunVarying(sections[k].streams, 0, r[k], from, ref.data() + offset, n);
+                                else
+                                    qbBiquadRun(sections[k].streams.at(0), r[k], from, ref.data() + offset, n);
+                            }
+                            SCOPED_TRACE(::testing::Message() << qbSimdName(level) << " per sample " << perSample
+                                                              << " count " << count << " offset " << offset << " n "
+                                                              << n << " in place " << inPlace);
+                            for (size_t i = 0; i < out.size(); ++i)
+                                ASSERT_TRUE(sameBits(out[i], ref[i])) << "at " << i;
+                            for (int k = 0; k < 8; ++k) ASSERT_TRUE(sameState(s[k], r[k])) << "section " << k;
+                        }
+                    }
+                }
+            }
+        }
     }
 }
 

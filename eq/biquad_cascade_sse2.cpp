@@ -23,6 +23,14 @@ struct Four {
     static Four shiftIn(Four a, float x) {
         return {_mm_move_ss(_mm_shuffle_ps(a.v, a.v, _MM_SHUFFLE(2, 1, 0, 0)), _mm_set_ss(x))};
     }
+    static void steps4(const float* const* p, Four* v) {
+        transpose(p, v[0].v, v[1].v, v[2].v, v[3].v);
+    }
+    // c[i] = {p[0][i], p[1][i], p[2][i], p[3][i]}
+    static void transpose(const float* const* p, __m128& c0, __m128& c1, __m128& c2, __m128& c3) {
+        c0 = _mm_loadu_ps(p[0]), c1 = _mm_loadu_ps(p[1]), c2 = _mm_loadu_ps(p[2]), c3 = _mm_loadu_ps(p[3]);
+        _MM_TRANSPOSE4_PS(c0, c1, c2, c3);
+    }
 };
 
 struct Eight {
@@ -39,6 +47,11 @@ struct Eight {
         const __m128 seam = _mm_shuffle_ps(a.lo, a.hi, _MM_SHUFFLE(0, 0, 3, 3));  // lo3 lo3 hi0 hi0
         return {_mm_move_ss(_mm_shuffle_ps(a.lo, a.lo, _MM_SHUFFLE(2, 1, 0, 0)), _mm_set_ss(x)),
                 _mm_shuffle_ps(seam, a.hi, _MM_SHUFFLE(2, 1, 2, 0))};
+    }
+    // Lanes 0 to 3 by a transpose, lane 4 by single loads.
+    static void steps4(const float* const* p, Eight* v) {
+        Four::transpose(p, v[0].lo, v[1].lo, v[2].lo, v[3].lo);
+        for (int i = 0; i < 4; ++i) v[i].hi = _mm_load_ss(p[4] + i);
     }
 };
 

@@ -8,7 +8,8 @@
 //
 // Included only by the kernel files, each with its own Pack of lanes (internal linkage):
 //   kLanes; broadcast(x); fromLanes(const float*); toLanes(float*) const;
-//   +, -, *; shiftIn(v, x) = {x, v[0], ..., v[kLanes - 2]}.
+//   +, -, *; shiftIn(v, x) = {x, v[0], ..., v[kLanes - 2]};
+//   steps4(p, v): v[i] = {p[0][i], ..., p[4][i], 0, ...} (lanes 0 to 4 only).
 #pragma once
 
 #include <cstdint>
@@ -33,11 +34,17 @@ struct SameSet {
     }
     bool staggers(int) const { return true; }
     QB_BiquadCoefficients at(int) const { return c; }
+    bool perSample(int) const { return false; }
+    const float* stream(int, int) const { return nullptr; }
 };
 
-// A source of its own per section. The staggered loop takes only sections with one set
-// for the run: gathering per-sample sets of different sections into one vector costs
-// more than the stagger saves, so a series with a per-sample section runs scalar.
+// The most sections the staggered loop takes when one reads its sets per sample.
+constexpr int kMaxPerSampleSections = 5;
+
+// A source of its own per section. With a per-sample section, every step reads each
+// section's set at its own sample; the sets of four steps are read as a row per section
+// and turned into four vectors, one per step. Beyond five sections that costs more than
+// the stagger saves, and the sections run one after the other.
 struct OwnSets {
     const QB_SectionCoefficients* sections;
     void run(int k, QB_BiquadState& s, const float* in, float* out, uint32_t from, uint32_t n) const {
@@ -45,15 +52,22 @@ struct OwnSets {
         else qbBiquadRunBaseline(sections[k].streams.at(0), s, in, out, n);
     }
     QB_BiquadCoefficients at(int k) const { return sections[k].streams.at(0); }
+    bool perSample(int k) const { return sections[k].perSample; }
     bool staggers(int count) const {
         for (int k = 0; k < count; ++k)
-            if (sections[k].perSample) return false;
+            if (sections[k].perSample) return count <= kMaxPerSampleSections;
         return true;
+    }
+    // Coefficient j (b0, b1, b2, a1, a2) of section k.
+    const float* stream(int k, int j) const {
+        const QB_CoefficientStreams& s = sections[k].streams;
+        const float* const all[5] = {s.b0, s.b1, s.b2, s.a1, s.a2};
+        return all[j];
     }
 };
 
-// count sections (2 <= count <= Pack::kLanes, each with one set for the run) over n
-// samples, n > 2 (count - 1).
+// count sections (2 <= count <= Pack::kLanes, at most five when one reads per sample)
+// over n samples, n > 2 (count - 1).
 template <class Pack, class Sets>
 inline void cascade(const Sets& sets, QB_BiquadState* states, int count, const float* in, float* out, uint32_t n) {
     constexpr int L = Pack::kLanes;
@@ -85,14 +99,57 @@ inline void cascade(const Sets& sets, QB_BiquadState* states, int count, const f
     Pack Last = Pack::fromLanes(last), Before = Pack::fromLanes(before);
 
     float lanes[L];
-    for (uint32_t t = lead; t < n; ++t) {
+    const auto step = [&](uint32_t t, const Pack& C0, const Pack& C1, const Pack& C2, const Pack& D1,
+                          const Pack& D2) {
         const Pack X = Pack::shiftIn(Before, in[t]);
-        const Pack Y = B0 * X + B1 * X1 + B2 * X2 - A2 * Y2 - (A1 * Y1 + offset);
+        const Pack Y = C0 * X + C1 * X1 + C2 * X2 - D2 * Y2 - (D1 * Y1 + offset);
         X2 = X1, X1 = X, Y2 = Y1, Y1 = Y;
         Before = Last, Last = Y;
         Y.toLanes(lanes);
         out[t - lead] = lanes[count - 1];
+    };
+    bool perSample = false;
+    for (int k = 0; k < count; ++k) perSample = perSample || sets.perSample(k);
+    uint32_t t = lead;
+    if (perSample) {
+        // Sections with one set read four copies of it; lanes past count read zeros.
+        float fixed[5][kMaxPerSampleSections][4] = {}, zeros[4] = {};
+        const float* const columns[5] = {b0, b1, b2, a1, a2};
+        for (int j = 0; j < 5; ++j)
+            for (int k = 0; k < count; ++k)
+                for (float& v : fixed[j][k]) v = columns[j][k];
+        // rows[j][k]: where coefficient j of lane k is read for the next four steps.
+        const float* rows[5][kMaxPerSampleSections];
+        uint32_t advance[kMaxPerSampleSections] = {};
+        for (int k = 0; k < kMaxPerSampleSections; ++k) {
+            const bool varies = k < count && sets.perSample(k);
+            advance[k] = varies ? 4 : 0;
+            for (int j = 0; j < 5; ++j)
+                rows[j][k] = k >= count ? zeros
+                             : varies   ? sets.stream(k, j) + (t - kStagger * static_cast<uint32_t>(k))
+                                        : fixed[j][k];
+        }
+        for (; t + 4 <= n; t += 4) {
+            Pack C[5][4];
+            for (int j = 0; j < 5; ++j) {
+                Pack::steps4(rows[j], C[j]);
+                for (int k = 0; k < kMaxPerSampleSections; ++k) rows[j][k] += advance[k];
+            }
+            for (uint32_t i = 0; i < 4; ++i) step(t + i, C[0][i], C[1][i], C[2][i], C[3][i], C[4][i]);
+        }
+        // The last steps one by one, from a row of lanes.
+        for (; t < n; ++t) {
+            for (int k = 0; k < count; ++k) {
+                if (!sets.perSample(k)) continue;
+                const uint32_t at = t - kStagger * static_cast<uint32_t>(k);
+                b0[k] = sets.stream(k, 0)[at], b1[k] = sets.stream(k, 1)[at], b2[k] = sets.stream(k, 2)[at];
+                a1[k] = sets.stream(k, 3)[at], a2[k] = sets.stream(k, 4)[at];
+            }
+            step(t, Pack::fromLanes(b0), Pack::fromLanes(b1), Pack::fromLanes(b2), Pack::fromLanes(a1),
+                 Pack::fromLanes(a2));
+        }
     }
+    for (; t < n; ++t) step(t, B0, B1, B2, A1, A2);
 
     X1.toLanes(x1), X2.toLanes(x2), Y1.toLanes(y1), Y2.toLanes(y2);
     Last.toLanes(last), Before.toLanes(before);

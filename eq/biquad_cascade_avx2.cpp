@@ -37,32 +37,21 @@ struct Eight {
     static void steps4(const float* const* p, Eight* v) {
         __m128 c[4] = {_mm_loadu_ps(p[0]), _mm_loadu_ps(p[1]), _mm_loadu_ps(p[2]), _mm_loadu_ps(p[3])};
         _MM_TRANSPOSE4_PS(c[0], c[1], c[2], c[3]);
-        for (int i = 0; i < 4; ++i) v[i].v = _mm256_insertf128_ps(_mm256_castps128_ps256(c[i]), _mm_load_ss(p[4] + i), 1);
+        for (int i = 0; i < 4; ++i)
+            v[i].v = _mm256_insertf128_ps(_mm256_castps128_ps256(c[i]), _mm_load_ss(p[4] + i), 1);
     }
 };
 
 }  // namespace
 
-namespace {
-
-template <class Sets>
-void run(const Sets& sets, QB_BiquadState* states, int count, const float* in, float* out, uint32_t n) {
-    if (count < 2 || n <= qb_staggered::kStagger * static_cast<uint32_t>(count - 1) || !sets.staggers(count))
-        for (int k = 0; k < count; ++k) sets.run(k, states[k], k == 0 ? in : out, out, 0, n);
-    else
-        qb_staggered::cascade<Eight>(sets, states, count, in, out, n);
-}
-
-}  // namespace
-
 void qbBiquadCascadeAvx2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
                          float* out, uint32_t n) {
-    run(qb_staggered::SameSet{c}, states, count, in, out, n);
+    qb_staggered::run<Eight, Eight>(qb_staggered::SameSet{c}, states, count, in, out, n);
 }
 
 void qbBiquadSeriesAvx2(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count, const float* in,
                         float* out, uint32_t n) {
-    run(qb_staggered::OwnSets{sections}, states, count, in, out, n);
+    qb_staggered::run<Eight, Eight>(qb_staggered::OwnSets{sections}, states, count, in, out, n);
 }
 
 #if defined(__clang__)

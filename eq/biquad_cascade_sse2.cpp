@@ -57,28 +57,14 @@ struct Eight {
 
 }  // namespace
 
-namespace {
-
-template <class Sets>
-void run(const Sets& sets, QB_BiquadState* states, int count, const float* in, float* out, uint32_t n) {
-    if (count < 2 || n <= qb_staggered::kStagger * static_cast<uint32_t>(count - 1) || !sets.staggers(count))
-        for (int k = 0; k < count; ++k) sets.run(k, states[k], k == 0 ? in : out, out, 0, n);
-    else if (count <= Four::kLanes)
-        qb_staggered::cascade<Four>(sets, states, count, in, out, n);
-    else
-        qb_staggered::cascade<Eight>(sets, states, count, in, out, n);
-}
-
-}  // namespace
-
 void qbBiquadCascadeSse2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
                          float* out, uint32_t n) {
-    run(qb_staggered::SameSet{c}, states, count, in, out, n);
+    qb_staggered::run<Four, Eight>(qb_staggered::SameSet{c}, states, count, in, out, n);
 }
 
 void qbBiquadSeriesSse2(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count, const float* in,
                         float* out, uint32_t n) {
-    run(qb_staggered::OwnSets{sections}, states, count, in, out, n);
+    qb_staggered::run<Four, Eight>(qb_staggered::OwnSets{sections}, states, count, in, out, n);
 }
 
 #endif

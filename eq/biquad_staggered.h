@@ -167,4 +167,16 @@ inline void cascade(const Sets& sets, QB_BiquadState* states, int count, const f
     }
 }
 
+// A kernel file's entry: the sections one after the other where the stagger cannot
+// start or does not pay, Narrow's lanes for up to Narrow::kLanes sections, Wide's beyond.
+template <class Narrow, class Wide, class Sets>
+inline void run(const Sets& sets, QB_BiquadState* states, int count, const float* in, float* out, uint32_t n) {
+    if (count < 2 || n <= kStagger * static_cast<uint32_t>(count - 1) || !sets.staggers(count))
+        for (int k = 0; k < count; ++k) sets.run(k, states[k], k == 0 ? in : out, out, 0, n);
+    else if (count <= Narrow::kLanes)
+        cascade<Narrow>(sets, states, count, in, out, n);
+    else
+        cascade<Wide>(sets, states, count, in, out, n);
+}
+
 }  // namespace qb_staggered

@@ -37,7 +37,8 @@ double BenchFigures::median() const {
 }
 
 std::vector<BenchFigures> runBench(const std::vector<PluginLibrary*>& libraries, const StereoBuffer& material,
-                                   int blockSize, int runs, const std::function<void(PluginInstance&, size_t)>& configure,
+                                   int blockSize, int runs,
+                                   const std::function<void(PluginInstance&, size_t)>& configure,
                                    std::FILE* out) {
     std::vector<BenchFigures> figures;
     // Plain file names unless two libraries share one.

@@ -25,5 +25,6 @@ struct BenchFigures {
 // up by configure, which is told the library's index); prints the figures and, for two
 // libraries, their ratio.
 std::vector<BenchFigures> runBench(const std::vector<PluginLibrary*>& libraries, const StereoBuffer& material,
-                                   int blockSize, int runs, const std::function<void(PluginInstance&, size_t)>& configure,
+                                   int blockSize, int runs,
+                                   const std::function<void(PluginInstance&, size_t)>& configure,
                                    std::FILE* out);

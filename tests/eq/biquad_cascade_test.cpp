@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <vector>
 
 #include "eq/biquad_design.h"
@@ -22,6 +24,26 @@ bool sameState(const QB_BiquadState& a, const QB_BiquadState& b) {
     return sameBits(a.x1, b.x1) && sameBits(a.x2, b.x2) && sameBits(a.y1, b.y1) && sameBits(a.y2, b.y2);
 }
 
+using Run = std::function<void(QB_BiquadState* states, const float* in, float* out)>;
+
+// Runs kernel and reference from the same eight states over n samples at offset, from
+// input or in place, and checks every output bit, the guard bands and the states.
+void expectSameRun(const Run& kernel, const Run& reference, const QB_BiquadState* start,
+                   const std::vector<float>& input, uint32_t offset, uint32_t n, bool inPlace) {
+    std::vector<float> out(kSpan + 8, kGuard), ref(kSpan + 8, kGuard);
+    if (inPlace) {
+        std::copy(input.begin(), input.begin() + n, out.begin() + offset);
+        std::copy(input.begin(), input.begin() + n, ref.begin() + offset);
+    }
+    QB_BiquadState s[8], r[8];
+    std::copy(start, start + 8, s);
+    std::copy(start, start + 8, r);
+    kernel(s, inPlace ? out.data() + offset : input.data(), out.data() + offset);
+    reference(r, inPlace ? ref.data() + offset : input.data(), ref.data() + offset);
+    for (size_t i = 0; i < out.size(); ++i) ASSERT_TRUE(sameBits(out[i], ref[i])) << "at " << i;
+    for (int k = 0; k < 8; ++k) ASSERT_TRUE(sameState(s[k], r[k])) << "section " << k;
+}
+
 std::vector<QB_SimdLevel> vectorLevels() {
     std::vector<QB_SimdLevel> levels;
     for (QB_SimdLevel l : {QB_SimdLevel::kSse2, QB_SimdLevel::kAvx2})
@@ -34,7 +56,8 @@ TEST(BiquadCascade, VectorKernelsMatchTheScalarCascadeBitForBitForEveryCountOffs
     if (levels.empty()) GTEST_SKIP() << "no vector kernel on this processor";
     TestGraph g;
     // A resonant high-pass makes every section's output differ from its input.
-    const QB_BiquadCoefficients c = qbDesignAt(qbBeginDesign(g.tables, qbIndexScale(44100), 4, 4, true, 0.3f), 300.f, 0);
+    const QB_BiquadDesign d = qbBeginDesign(g.tables, qbIndexScale(44100), 4, 4, true, 0.3f);
+    const QB_BiquadCoefficients c = qbDesignAt(d, 300.f, 0);
     const std::vector<float> input = noise(kSpan, 3);
     QB_BiquadState start[8];
     for (int k = 0; k < 8; ++k) start[k] = {0.1f * k, -0.05f * k, 0.02f * k, -0.3f + 0.01f * k};
@@ -45,21 +68,15 @@ TEST(BiquadCascade, VectorKernelsMatchTheScalarCascadeBitForBitForEveryCountOffs
             for (bool inPlace : {false, true}) {
                 for (uint32_t offset = 0; offset < 4; ++offset) {
                     for (uint32_t n : {0u, 1u, 2u, 3u, 7u, 8u, 9u, 13u, 14u, 15u, 16u, 17u, 31u, 37u, 64u, 128u}) {
-                        std::vector<float> out(kSpan + 8, kGuard), ref(kSpan + 8, kGuard);
-                        if (inPlace) {
-                            std::copy(input.begin(), input.begin() + n, out.begin() + offset);
-                            std::copy(input.begin(), input.begin() + n, ref.begin() + offset);
-                        }
-                        QB_BiquadState s[8], r[8];
-                        std::copy(start, start + 8, s);
-                        std::copy(start, start + 8, r);
-                        kernel(c, s, count, inPlace ? out.data() + offset : input.data(), out.data() + offset, n);
-                        qbBiquadCascade(c, r, count, inPlace ? ref.data() + offset : input.data(), ref.data() + offset,
-                                        n);
                         SCOPED_TRACE(::testing::Message() << qbSimdName(level) << " count " << count << " offset "
                                                           << offset << " n " << n << " in place " << inPlace);
-                        for (size_t i = 0; i < out.size(); ++i) ASSERT_TRUE(sameBits(out[i], ref[i])) << "at " << i;
-                        for (int k = 0; k < 8; ++k) ASSERT_TRUE(sameState(s[k], r[k])) << "section " << k;
+                        expectSameRun(
+                            [&](QB_BiquadState* s, const float* in, float* out) { kernel(c, s, count, in, out, n); },
+                            [&](QB_BiquadState* r, const float* in, float* out) {
+                                qbBiquadCascade(c, r, count, in, out, n);
+                            },
+                            start, input, offset, n, inPlace);
+                        if (HasFatalFailure()) return;
                     }
                 }
             }
@@ -123,30 +140,23 @@ TEST(BiquadSeries, VectorKernelsMatchSectionsRunOneAfterTheOtherWithTheirOwnCoef
                             const auto at = [&](int p) { return streams[k][p].data() + offset; };
                             sections[k] = {{at(0), at(1), at(2), at(3), at(4)}, ((perSample >> k) & 1u) != 0};
                         }
-                        for (bool inPlace : {false, true}) {
-                            std::vector<float> out(kSpan + 8, kGuard), ref(kSpan + 8, kGuard);
-                            if (inPlace) {
-                                std::copy(input.begin(), input.begin() + n, out.begin() + offset);
-                                std::copy(input.begin(), input.begin() + n, ref.begin() + offset);
-                            }
-                            QB_BiquadState s[8], r[8];
-                            std::copy(start, start + 8, s);
-                            std::copy(start, start + 8, r);
-                            kernel(sections, s, count, inPlace ? out.data() + offset : input.data(),
-                                   out.data() + offset, n);
+                        // The reference: each section over the whole run, then the next in place.
+                        const auto oneAfterTheOther = [&](QB_BiquadState* r, const float* in, float* out) {
                             for (int k = 0; k < count; ++k) {
-                                const float* from = k == 0 ? input.data() : ref.data() + offset;
                                 if (sections[k].perSample)
-                                    qbBiquadRunVarying(sections[k].streams, 0, r[k], from, ref.data() + offset, n);
+                                    qbBiquadRunVarying(sections[k].streams, 0, r[k], k == 0 ? in : out, out, n);
                                 else
-                                    qbBiquadRun(sections[k].streams.at(0), r[k], from, ref.data() + offset, n);
+                                    qbBiquadRun(sections[k].streams.at(0), r[k], k == 0 ? in : out, out, n);
                             }
+                        };
+                        for (bool inPlace : {false, true}) {
                             SCOPED_TRACE(::testing::Message() << qbSimdName(level) << " per sample " << perSample
                                                               << " count " << count << " offset " << offset << " n "
                                                               << n << " in place " << inPlace);
-                            for (size_t i = 0; i < out.size(); ++i)
-                                ASSERT_TRUE(sameBits(out[i], ref[i])) << "at " << i;
-                            for (int k = 0; k < 8; ++k) ASSERT_TRUE(sameState(s[k], r[k])) << "section " << k;
+                            expectSameRun([&](QB_BiquadState* s, const float* in,
+                                              float* out) { kernel(sections, s, count, in, out, n); },
+                                          oneAfterTheOther, start, input, offset, n, inPlace);
+                            if (HasFatalFailure()) return;
                         }
                     }
                 }

@@ -23,8 +23,9 @@ TEST(BiquadDesignRun, EveryLevelGivesQbDesignAtsSetsBitForBitWithClampsAndFallba
     for (bool linear : {true, false}) {
         // Frequencies across the table, below and beyond it, NaN and infinities; pitch
         // values near -1 give sets too close to the unit circle, which fall back.
-        std::vector<float> f = linear ? std::vector<float>{0.f, -3.f, 2205.f, 5000.f, nan, inf, -inf, 4.f, 123.4f, 1e-30f}
-                                      : std::vector<float>{-1.f, -0.999f, -1.5f, 1.29f, 2.f, nan, 0.f, 0.5f, -0.9f, 1.f};
+        std::vector<float> f =
+            linear ? std::vector<float>{0.f, -3.f, 2205.f, 5000.f, nan, inf, -inf, 4.f, 123.4f, 1e-30f}
+                   : std::vector<float>{-1.f, -0.999f, -1.5f, 1.29f, 2.f, nan, 0.f, 0.5f, -0.9f, 1.f};
         std::vector<float> u = {0.f, 0.5f, 0.501f, -0.5f, -0.7f, nan, 1e-3f, -0.25f, 0.3f, -0.f, inf};
         const std::vector<float> r = noise(64, 5);
         while (f.size() < 64) f.push_back(linear ? 1000.f * (r[f.size()] + 1.f) : r[f.size()]);

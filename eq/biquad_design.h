@@ -81,9 +81,6 @@ inline bool isUsable(const QB_BiquadCoefficients& c) {
 
 }  // namespace qb_design_detail
 
-struct QB_BiquadCoefficients;
-inline QB_BiquadCoefficients qbDesignAt(const QB_BiquadDesign& d, float x, float u);
-
 // One set per sample for n samples, sample i from frequency f[i] and gain u[i], written
 // at out[0..4][i] (b0, b1, b2, a1, a2): qbDesignAt at every sample, with the kernel of
 // the level where one exists for the type (type 9, SSE2 and wider).

@@ -43,8 +43,8 @@ constexpr int kMaxPerSampleSections = 5;
 
 // A source of its own per section. With a per-sample section, every step reads each
 // section's set at its own sample; the sets of four steps are read as a row per section
-// and turned into four vectors, one per step. Beyond five sections that costs more than
-// the stagger saves, and the sections run one after the other.
+// and turned into four vectors, one per step. That reads lanes 0 to 4 only (the multi
+// engine has five bands): more sections with a per-sample one run one after the other.
 struct OwnSets {
     const QB_SectionCoefficients* sections;
     void run(int k, QB_BiquadState& s, const float* in, float* out, uint32_t from, uint32_t n) const {

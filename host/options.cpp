@@ -157,17 +157,12 @@ Options parseOptions(int argc, const char* const* argv) {
             o.vsPath = args.value(name, inlineValue);
         } else if (name == "--program") {
             o.actions.push_back({SettingAction::Program, args.value(name, inlineValue)});
-        } else if (name == "--set") {
+        } else if (name == "--set" || name == "--vs-set") {
             const std::string setting = args.value(name, inlineValue);
             const size_t sep = setting.find('=');
             if (sep == std::string::npos || sep == 0 || sep + 1 == setting.size())
-                throw UsageError("--set expects NAME=VALUE, not '" + setting + "'");
-            o.actions.push_back({SettingAction::Set, setting});
-        } else if (name == "--vs-set") {
-            const std::string setting = args.value(name, inlineValue);
-            if (setting.find('=') == std::string::npos || setting[0] == '=' || setting.back() == '=')
-                throw UsageError("--vs-set expects NAME=VALUE, not '" + setting + "'");
-            o.vsActions.push_back({SettingAction::Set, setting});
+                throw UsageError(name + " expects NAME=VALUE, not '" + setting + "'");
+            (name == "--set" ? o.actions : o.vsActions).push_back({SettingAction::Set, setting});
         } else if (name == "--load") {
             o.actions.push_back({SettingAction::Load, args.value(name, inlineValue)});
         } else if (name == "--save") {

@@ -1,6 +1,7 @@
 // Cost of the filter engines per audio sample: the five-band multi engine with one
-// coefficient set per call and with coefficients read per sample, and the static
-// biquad's five-section cascade (the prefilter configuration).
+// coefficient set per call and with coefficients read per sample, the static biquad's
+// five-section cascade (the prefilter configuration) and the per-sample peaking design,
+// the last two with each SIMD level.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -50,6 +51,11 @@ void runBlocks(benchmark::State& state, Host& host, QB_ModuleBase& m) {
 
 void BM_MultiEngineFiveBands(benchmark::State& state) {
     const bool perSample = state.range(0) != 0;
+    const auto level = static_cast<QB_SimdLevel>(state.range(1));
+    if (static_cast<int>(level) > static_cast<int>(qbSimdSupported())) {
+        state.SkipWithError("level not supported by this processor");
+        return;
+    }
     Host host;
     const std::vector<float> audio = noiseRing();
     // Five peaking bands; per sample, each offset holds a slightly different set.
@@ -69,7 +75,9 @@ void BM_MultiEngineFiveBands(benchmark::State& state) {
     engine.setInput(QB_DSP_BiQuad_Multi_Engine::kAudioIn, audio.data());
     for (int k = 0; k < QB_DSP_BiQuad_Multi_Engine::kBands; ++k)
         for (int p = 0; p < 5; ++p) engine.setInput(QB_DSP_BiQuad_Multi_Engine::bandPort(k, p), streams[k][p].data());
+    qbSimdForce(level);
     engine.prepare();
+    qbSimdRelease();
     engine.postEvent(0, QB_DSP_BiQuad_Multi_Engine::kAudioIn, 1, 0, 0.0f, 0);
     engine.postEvent(0, QB_DSP_BiQuad_Multi_Engine::kPerSampleAllowedIn, 0, 1, 0.0f, 0);
     for (int k = 0; k < QB_DSP_BiQuad_Multi_Engine::kBands; ++k) {
@@ -79,9 +87,15 @@ void BM_MultiEngineFiveBands(benchmark::State& state) {
     runBlocks(state, host, engine);
     host.moduleTable[0] = nullptr;
 }
-BENCHMARK(BM_MultiEngineFiveBands)->Arg(0)->Arg(1)->ArgName("perSample");
+BENCHMARK(BM_MultiEngineFiveBands)->ArgsProduct({{0, 1}, {0, 1, 2}})->ArgNames({"perSample", "simd"});
 
+// Arg: the SIMD level (0 scalar, 1 SSE2, 2 AVX2), forced while the module prepares.
 void BM_StaticFiveSectionCascade(benchmark::State& state) {
+    const auto level = static_cast<QB_SimdLevel>(state.range(0));
+    if (static_cast<int>(level) > static_cast<int>(qbSimdSupported())) {
+        state.SkipWithError("level not supported by this processor");
+        return;
+    }
     Host host;
     const std::vector<float> audio = noiseRing();
     const std::vector<float> frequency(kRing + 4, 240.0f), zero(kRing + 4, 0.0f);
@@ -92,13 +106,32 @@ void BM_StaticFiveSectionCascade(benchmark::State& state) {
     prefilter.setInput(QB_DSP_BiQuad_Static::kFrequencyIn, frequency.data());
     prefilter.setInput(QB_DSP_BiQuad_Static::kWidthIn, zero.data());
     prefilter.setInput(QB_DSP_BiQuad_Static::kGainIn, zero.data());
+    qbSimdForce(level);
     prefilter.prepare();
+    qbSimdRelease();
     prefilter.postEvent(0, QB_DSP_BiQuad_Static::kAudioIn1, 1, 0, 0.0f, 0);
     prefilter.postEvent(0, QB_DSP_BiQuad_Static::kTypeIn, 0, 1, 0.0f, 0);
     prefilter.postEvent(0, QB_DSP_BiQuad_Static::kSectionsIn, 0, 4, 0.0f, 0);
     runBlocks(state, host, prefilter);
     host.moduleTable[0] = nullptr;
 }
-BENCHMARK(BM_StaticFiveSectionCascade);
+BENCHMARK(BM_StaticFiveSectionCascade)->Arg(0)->Arg(1)->Arg(2)->ArgName("simd");
+
+// Type 9 designs per sample over a ring, every sample a different frequency and gain.
+void BM_PeakingDesignPerSample(benchmark::State& state) {
+    const auto level = static_cast<QB_SimdLevel>(state.range(0));
+    Host host;
+    const QB_BiquadDesign d = qbBeginDesign(host.tables, qbIndexScale(kSampleRate), 9, 0, true, 0.5f);
+    std::vector<float> f(kRing), u(kRing), streams[5];
+    for (uint32_t i = 0; i < kRing; ++i) f[i] = 50.0f + 3.0f * i, u[i] = -0.3f + 0.004f * i;
+    float* out[5];
+    for (int k = 0; k < 5; ++k) out[k] = (streams[k].resize(kRing), streams[k].data());
+    for (auto _ : state) {
+        qbDesignRun(level, d, f.data(), u.data(), out, kRing);
+        benchmark::DoNotOptimize(streams[4][kRing - 1]);
+    }
+    countSamples(state);
+}
+BENCHMARK(BM_PeakingDesignPerSample)->Arg(0)->Arg(1)->Arg(2)->ArgName("simd");
 
 }  // namespace

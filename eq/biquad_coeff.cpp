@@ -27,6 +27,7 @@ void QB_DSP_BiQuad_Coeff::prepare() {
     if (!buffersReady_) return;
     setRoutine(&QB_DSP_BiQuad_Coeff::designCoefficients);
     indexScale_ = qbIndexScale(owner->sampleRateInt);
+    simdLevel_ = qbSimdLevel();
     countdown_ = 0;
     inputRates_[0] = inputRates_[1] = inputRates_[2] = 0;
     wantedRate_ = -2;
@@ -120,16 +121,10 @@ void QB_DSP_BiQuad_Coeff::designCoefficients(uint32_t offset, uint32_t count) {
     if (perSample_ != 0) {
         const QB_BiquadDesign d =
             qbBeginDesign(owner->tables, indexScale_, type_, sectionIndex_, linearMode_ != 0, width_[offset]);
-        const float* f = frequency_ + offset;
-        const float* u = gain_ + offset;
-        uint32_t i = 0;
-        for (; i + 4 <= count; i += 4) {
-            writeSet(offset + i, qbDesignAt(d, f[i], u[i]));
-            writeSet(offset + i + 1, qbDesignAt(d, f[i + 1], u[i + 1]));
-            writeSet(offset + i + 2, qbDesignAt(d, f[i + 2], u[i + 2]));
-            writeSet(offset + i + 3, qbDesignAt(d, f[i + 3], u[i + 3]));
-        }
-        for (; i < count; ++i) writeSet(offset + i, qbDesignAt(d, f[i], u[i]));
+        float* const out[kCoefficientOutputs] = {coefficients_[0] + offset, coefficients_[1] + offset,
+                                                 coefficients_[2] + offset, coefficients_[3] + offset,
+                                                 coefficients_[4] + offset};
+        qbDesignRun(simdLevel_, d, frequency_ + offset, gain_ + offset, out, count);
         return;
     }
 

@@ -49,6 +49,7 @@ private:
     const float* width_;
     const float* gain_;
     float indexScale_ = 0.0f;
+    QB_SimdLevel simdLevel_ = QB_SimdLevel::kScalar;  // of the per-sample designs, read at prepare
     int32_t countdown_ = 0;
     int32_t inputRates_[3] = {0, 0, 0};
     int32_t wantedRate_ = -2;

@@ -1,5 +1,7 @@
 #include "eq/biquad_design.h"
 
+#include "eq/biquad_cascade_kernels.h"
+
 namespace {
 
 // Section compensation: the engine cascades sectionIndex + 1 identical sections, and
@@ -76,4 +78,24 @@ QB_BiquadDesign qbBeginDesign(const QB_LookupTables& tables, float indexScale, i
     d.tanTable = linearMode ? tables.linTan : tables.pitchTan;
     d.invTanTable = linearMode ? tables.linInvTan : tables.pitchInvTan;
     return d;
+}
+
+void qbDesignRun(QB_SimdLevel level, const QB_BiquadDesign& d, const float* f, const float* u, float* const* out,
+                 uint32_t n) {
+#if QB_HAVE_AVX2_KERNELS
+    if (d.type == 9 && level == QB_SimdLevel::kAvx2) {
+        qbDesignPeakingAvx2(d, f, u, out, n);
+        return;
+    }
+#endif
+#if QB_HAVE_SSE2_KERNELS
+    if (d.type == 9 && level != QB_SimdLevel::kScalar) {
+        qbDesignPeakingSse2(d, f, u, out, n);
+        return;
+    }
+#endif
+    for (uint32_t i = 0; i < n; ++i) {
+        const QB_BiquadCoefficients c = qbDesignAt(d, f[i], u[i]);
+        out[0][i] = c.b0, out[1][i] = c.b1, out[2][i] = c.b2, out[3][i] = c.a1, out[4][i] = c.a2;
+    }
 }

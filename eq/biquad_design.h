@@ -24,6 +24,7 @@
 
 #include "dsp/framework/lookup_tables.h"
 #include "eq/biquad_section.h"
+#include "platform/cpu_features.h"
 
 // A type or section index as it arrives in an event's intValue (its low 16 bits count).
 int16_t qbValidBiquadType(int32_t intValue);
@@ -79,6 +80,12 @@ inline bool isUsable(const QB_BiquadCoefficients& c) {
 }
 
 }  // namespace qb_design_detail
+
+// One set per sample for n samples, sample i from frequency f[i] and gain u[i], written
+// at out[0..4][i] (b0, b1, b2, a1, a2): qbDesignAt at every sample, with the kernel of
+// the level where one exists for the type (type 9, SSE2 and wider).
+void qbDesignRun(QB_SimdLevel level, const QB_BiquadDesign& d, const float* f, const float* u, float* const* out,
+                 uint32_t n);
 
 // One coefficient set for frequency x (graph units or pitch value, by the design's mode)
 // and gain u (type 9 only). Type 0 gives the all-zero set.

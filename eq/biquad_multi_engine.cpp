@@ -3,6 +3,7 @@
 QB_DSP_BiQuad_Multi_Engine::QB_DSP_BiQuad_Multi_Engine(QB_GraphHost* owner, bool createDisabled)
     : QB_BiquadEngineCommon(owner, createDisabled, 1) {
     for (QB_CoefficientStreams& c : coefficients_) c = {zeros_, zeros_, zeros_, zeros_, zeros_};
+    series_ = qbBiquadSeriesFor(qbSimdLevel());
     clearStates();
 }
 
@@ -34,6 +35,7 @@ void QB_DSP_BiQuad_Multi_Engine::prepare() {
     if (!buffersReady_) return;
     clearStates();
     prepareCommon();
+    series_ = qbBiquadSeriesFor(qbSimdLevel());
     for (int k = 0; k < kBands; ++k) coefficientRate_[k] = bandActive_[k] = 0;
     perSampleAllowed_ = 0;
     levelMarker_ = 0.0f;
@@ -85,19 +87,27 @@ void QB_DSP_BiQuad_Multi_Engine::filter(uint32_t offset, uint32_t count) {
     if (announced_ != 1) announce(1);
     const float* in = audioIn_[0] + offset;
     float* out = audioOut_[0] + offset;
-    bool ran = false;
+    // The active bands in order, each with its coefficients: per sample, or one set read
+    // at offset s (perSampleAllowed) or 0.
+    QB_SectionCoefficients sections[kBands];
+    QB_BiquadState states[kBands];
+    int bands[kBands], active = 0;
     for (int k = 0; k < kBands; ++k) {
         if (bandActive_[k] == 0) continue;
-        if (perSampleAllowed_ != 0 && coefficientRate_[k] != 0)
-            qbBiquadRunVarying(coefficients_[k], offset, states_[k], in, out, count);
-        else
-            qbBiquadRun(coefficients_[k].at(perSampleAllowed_ != 0 ? offset : 0), states_[k], in, out, count);
-        qbClearIfNonFinite(states_[k]);
-        in = out;
-        ran = true;
+        const bool perSample = perSampleAllowed_ != 0 && coefficientRate_[k] != 0;
+        const uint32_t at = perSampleAllowed_ != 0 ? offset : 0;
+        const QB_CoefficientStreams& c = coefficients_[k];
+        sections[active] = {{c.b0 + at, c.b1 + at, c.b2 + at, c.a1 + at, c.a2 + at}, perSample};
+        states[active] = states_[k];
+        bands[active++] = k;
+    }
+    series_(sections, states, active, in, out, count);
+    for (int j = 0; j < active; ++j) {
+        states_[bands[j]] = states[j];
+        qbClearIfNonFinite(states_[bands[j]]);
     }
     // No band active (only before the first band event): the audio passes unchanged.
-    if (!ran)
+    if (active == 0)
         for (uint32_t i = 0; i < count; ++i) out[i] = in[i];
     settleToHeldValue(offset);
 }

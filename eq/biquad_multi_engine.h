@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "eq/biquad_cascade.h"
 #include "eq/biquad_engine_common.h"
 #include "eq/biquad_section.h"
 
@@ -39,6 +40,7 @@ private:
 
     QB_CoefficientStreams coefficients_[kBands];
     QB_BiquadState states_[kBands];
+    QB_BiquadSeriesFn series_;  // chosen at prepare from the SIMD level in force
     int16_t coefficientRate_[kBands] = {};
     int16_t bandActive_[kBands] = {};
     int16_t perSampleAllowed_ = 0;

@@ -34,6 +34,13 @@ struct QB_CoefficientStreams {
     }
 };
 
+// Where one section of a series finds its coefficients: five streams read at the
+// sample's offset (perSample), or the set at their offset 0 for the whole run.
+struct QB_SectionCoefficients {
+    QB_CoefficientStreams streams;
+    bool perSample;
+};
+
 constexpr float kQbDenormalOffset = 1e-10f;
 
 // Fills may run on to the next multiple of four: every buffer carries four spare floats.

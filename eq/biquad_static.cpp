@@ -5,6 +5,7 @@
 QB_DSP_BiQuad_Static::QB_DSP_BiQuad_Static(QB_GraphHost* owner, bool createDisabled)
     : QB_BiquadEngineCommon(owner, createDisabled, 2) {
     frequency_ = width_ = gain_ = zeros_;
+    cascade_ = qbBiquadCascadeFor(qbSimdLevel());
     clearStates();
 }
 
@@ -33,6 +34,7 @@ void QB_DSP_BiQuad_Static::prepare() {
     if (!buffersReady_) return;
     clearStates();
     prepareCommon();
+    cascade_ = qbBiquadCascadeFor(qbSimdLevel());
     type_ = 0;
     linearMode_ = 1;
     sectionCount_ = 1;
@@ -83,8 +85,7 @@ void QB_DSP_BiQuad_Static::filter(uint32_t offset, uint32_t count) {
         recompute_ = recompute_ == 1 ? 1 : 0;
     }
     for (int ch = 0; ch < channels_; ++ch) {
-        qbBiquadCascade(coefficients_, states_[ch], sectionCount_, audioIn_[ch] + offset, audioOut_[ch] + offset,
-                        count);
+        cascade_(coefficients_, states_[ch], sectionCount_, audioIn_[ch] + offset, audioOut_[ch] + offset, count);
         for (int k = 0; k < sectionCount_; ++k) qbClearIfNonFinite(states_[ch][k]);
     }
     settleToSilence(offset);

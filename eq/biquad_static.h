@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "eq/biquad_cascade.h"
 #include "eq/biquad_engine_common.h"
 #include "eq/biquad_section.h"
 
@@ -47,6 +48,7 @@ private:
     const float* width_;
     const float* gain_;
     QB_BiquadState states_[2][kMaxSections];
+    QB_BiquadCascadeFn cascade_;  // chosen at prepare from the SIMD level in force
     QB_BiquadCoefficients coefficients_ = {};
     float indexScale_ = 0.0f;
     int32_t recompute_ = -1;  // 1: design every call, -1: design once, 0: up to date

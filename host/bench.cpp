@@ -14,10 +14,10 @@ double cpuSeconds() {
     return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
 }
 
-double timeOneRender(PluginLibrary& library, const StereoBuffer& material, int blockSize,
-                     const std::function<void(PluginInstance&)>& configure) {
+double timeOneRender(PluginLibrary& library, size_t which, const StereoBuffer& material, int blockSize,
+                     const std::function<void(PluginInstance&, size_t)>& configure) {
     PluginInstance plugin(library, material.sampleRate, blockSize);
-    configure(plugin);
+    configure(plugin, which);
     MemorySource source(material);
     const double start = cpuSeconds();
     renderAll(plugin, source, nullptr, nullptr, nullptr);
@@ -37,7 +37,8 @@ double BenchFigures::median() const {
 }
 
 std::vector<BenchFigures> runBench(const std::vector<PluginLibrary*>& libraries, const StereoBuffer& material,
-                                   int blockSize, int runs, const std::function<void(PluginInstance&)>& configure,
+                                   int blockSize, int runs,
+                                   const std::function<void(PluginInstance&, size_t)>& configure,
                                    std::FILE* out) {
     std::vector<BenchFigures> figures;
     // Plain file names unless two libraries share one.
@@ -48,7 +49,7 @@ std::vector<BenchFigures> runBench(const std::vector<PluginLibrary*>& libraries,
         // Alternate the order too, so neither plug-in always runs on a warmer cache.
         for (size_t k = 0; k < libraries.size(); ++k) {
             const size_t which = run % 2 == 0 ? k : libraries.size() - 1 - k;
-            figures[which].fractions.push_back(timeOneRender(*libraries[which], material, blockSize, configure));
+            figures[which].fractions.push_back(timeOneRender(*libraries[which], which, material, blockSize, configure));
         }
     }
     const double seconds = static_cast<double>(material.left.size()) / material.sampleRate;

@@ -21,8 +21,10 @@ struct BenchFigures {
     double max() const;
 };
 
-// Renders the material runs times with each library (a fresh instance per render,
-// set up by configure); prints the figures and, for two libraries, their ratio.
+// Renders the material runs times with each library (a fresh instance per render, set
+// up by configure, which is told the library's index); prints the figures and, for two
+// libraries, their ratio.
 std::vector<BenchFigures> runBench(const std::vector<PluginLibrary*>& libraries, const StereoBuffer& material,
-                                   int blockSize, int runs, const std::function<void(PluginInstance&)>& configure,
+                                   int blockSize, int runs,
+                                   const std::function<void(PluginInstance&, size_t)>& configure,
                                    std::FILE* out);

@@ -123,7 +123,15 @@ int run(const Options& o) {
         if (material.left.empty()) throw ToolError(o.input + " holds no audio to measure");
         std::vector<PluginLibrary*> libraries{&library};
         if (other != nullptr) libraries.push_back(other.get());
-        runBench(libraries, material, o.blockSize, o.benchRuns, configure, stdout);
+        const auto configureEach = [&](PluginInstance& instance, size_t which) {
+            if (which == 0 || o.vsActions.empty()) {
+                configure(instance);
+            } else {
+                if (o.demo) selectProgramIfPresent(instance, kDemoProgram);
+                applyActions(instance, o.vsActions);
+            }
+        };
+        runBench(libraries, material, o.blockSize, o.benchRuns, configureEach, stdout);
     } else if (source != nullptr && (!o.output.empty() || !o.plotPath.empty() || !o.dryPath.empty())) {
         std::unique_ptr<AudioFileWriter> output, dry;
         if (!o.output.empty()) output = std::make_unique<AudioFileWriter>(o.output, sampleRate);

@@ -83,6 +83,7 @@ void checkCombinations(Options& o, const std::vector<std::string>& positional, b
     } else if (!o.vsPath.empty()) {
         throw UsageError("--vs only works with --bench");
     }
+    if (!o.vsActions.empty() && o.vsPath.empty()) throw UsageError("--vs-set only works with --vs");
     if (!o.input.empty() && o.output.empty() && o.plotPath.empty() && o.benchRuns == 0)
         throw UsageError("missing OUTPUT after INPUT " + o.input);
     if (o.demo && o.output.empty() && o.plotPath.empty() && o.dryPath.empty() && o.benchRuns == 0 && !o.info &&
@@ -156,12 +157,12 @@ Options parseOptions(int argc, const char* const* argv) {
             o.vsPath = args.value(name, inlineValue);
         } else if (name == "--program") {
             o.actions.push_back({SettingAction::Program, args.value(name, inlineValue)});
-        } else if (name == "--set") {
+        } else if (name == "--set" || name == "--vs-set") {
             const std::string setting = args.value(name, inlineValue);
             const size_t sep = setting.find('=');
             if (sep == std::string::npos || sep == 0 || sep + 1 == setting.size())
-                throw UsageError("--set expects NAME=VALUE, not '" + setting + "'");
-            o.actions.push_back({SettingAction::Set, setting});
+                throw UsageError(name + " expects NAME=VALUE, not '" + setting + "'");
+            (name == "--set" ? o.actions : o.vsActions).push_back({SettingAction::Set, setting});
         } else if (name == "--load") {
             o.actions.push_back({SettingAction::Load, args.value(name, inlineValue)});
         } else if (name == "--save") {
@@ -234,6 +235,8 @@ const char* usageText() {
            "  --editor-png FILE draw the plug-in's window at the resulting settings (Orvan EQ)\n"
            "  --bench [N]       render N times (default 10), print CPU time per second of audio\n"
            "  --vs PLUGIN.so    with --bench: alternate with a second plug-in, print the ratio\n"
+           "  --vs-set NAME=VALUE  a setting of the --vs plug-in; with any, --program, --set\n"
+           "                    and --load apply to the first plug-in only\n"
            "  --quiet           no progress bar\n"
            "  --verbose         say what was rendered: length, rate, plug-in, program, files\n"
            "  --help            this text\n";

@@ -15,6 +15,9 @@ struct Options {
     std::string pluginPath;  // empty: OrvanEq.so beside the executable
     std::string vsPath;      // second plug-in for --bench
     std::vector<SettingAction> actions;
+    // --vs-set: settings of the second plug-in. When there are any, actions apply to the
+    // first plug-in only (the two seldom share parameter names).
+    std::vector<SettingAction> vsActions;
     std::string input;   // empty with --demo
     std::string output;  // may be empty with --demo, --plot, --bench, --info, --save
     std::string savePath;

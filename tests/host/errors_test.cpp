@@ -130,6 +130,7 @@ TEST_F(ToolErrors, UnwritableOutputsAndBadCommandLinesAreRefused) {
     expectFailure({"--block", "0", dir / "in.wav", dir / "out.wav"}, "--block expects a whole number from 1 to 65536",
                   2);
     expectFailure({"--set", "Bass", dir / "in.wav", dir / "out.wav"}, "--set expects NAME=VALUE", 2);
+    expectFailure({"--vs-set", "Bass=1", dir / "in.wav", dir / "out.wav"}, "--vs-set only works with --vs", 2);
     expectFailure({"--frobnicate", dir / "in.wav", dir / "out.wav"}, "unknown option --frobnicate", 2);
     expectFailure({"--save", dir / "p.txt"}, "--save writes .fxp (program) or .fxb (bank) files", 2, false);
     expectFailure({dir / "in.wav"}, "missing OUTPUT", 2, false);

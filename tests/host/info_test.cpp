@@ -104,4 +104,18 @@ TEST(Bench, ReportsMinMedianAndMaxForBothPlugInsAndTheirRatio) {
     EXPECT_NE(r.out.find("ratio "), std::string::npos);
 }
 
+TEST(Bench, VsSetConfiguresTheSecondPlugInAndTheOtherSettingsOnlyTheFirst) {
+    ScratchDir dir;
+    writeWav(dir / "in.wav", testMaterial(44100, 0.2), 2);
+    // "Treble" is no parameter: the second plug-in refuses it, so --vs-set reached it.
+    const ToolResult wrong = runTool({"--bench", "1", "--vs", ORVAN_PLUGIN_PATH, "--set", "Bass=3", "--vs-set",
+                                      "Treble=2", dir / "in.wav"});
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.err.find("unknown parameter 'Treble'"), std::string::npos) << wrong.err;
+    // With a --vs-set, the first plug-in's settings no longer reach the second.
+    const ToolResult split = runTool({"--bench", "1", "--vs", ORVAN_PLUGIN_PATH, "--program", "Dynamic EQ",
+                                      "--vs-set", "Bass=-2", dir / "in.wav"});
+    EXPECT_EQ(split.status, 0) << split.err;
+}
+
 }  // namespace

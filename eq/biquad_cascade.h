@@ -1,0 +1,25 @@
+// Sections in series with a choice of kernels: the scalar loops of biquad_section.h (the
+// reference), and vector kernels that run the sections staggered side by side
+// (biquad_staggered.h) with SSE2 or AVX2. Every kernel gives the scalar output and
+// states bit for bit. The cascade of identical sections serves the static biquad, the
+// series of sections with their own coefficients the multi engine's bands.
+#pragma once
+
+#include <cstdint>
+
+#include "eq/biquad_section.h"
+#include "platform/cpu_features.h"
+
+// count sections (0..8) in series over n samples; in may equal out.
+using QB_BiquadCascadeFn = void (*)(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count,
+                                    const float* in, float* out, uint32_t n);
+
+// The kernel of a level; a level the build cannot run falls back to the next narrower one.
+QB_BiquadCascadeFn qbBiquadCascadeFor(QB_SimdLevel level);
+
+// count sections (0..8) in series, each with its own coefficients (biquad_staggered.h):
+// the first reads in, the others filter out in place. The streams of a section start at
+// the run's first sample.
+using QB_BiquadSeriesFn = void (*)(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count,
+                                   const float* in, float* out, uint32_t n);
+QB_BiquadSeriesFn qbBiquadSeriesFor(QB_SimdLevel level);

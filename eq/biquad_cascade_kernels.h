@@ -1,0 +1,34 @@
+// The vector kernels of the cascade and of the designs, each file compiled for its
+// instruction set. Chosen through qbBiquadCascadeFor and qbDesignRun; not to be called
+// on a CPU without the feature.
+#pragma once
+
+#include <cstdint>
+
+#include "eq/biquad_section.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#define QB_HAVE_SSE2_KERNELS 1
+#else
+#define QB_HAVE_SSE2_KERNELS 0
+#endif
+
+// AVX2 with GCC or clang; not on Windows (see platform/cpu_features.h).
+#if QB_HAVE_SSE2_KERNELS && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
+#define QB_HAVE_AVX2_KERNELS 1
+#else
+#define QB_HAVE_AVX2_KERNELS 0
+#endif
+
+void qbBiquadSeriesSse2(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count, const float* in,
+                        float* out, uint32_t n);
+void qbBiquadSeriesAvx2(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count, const float* in,
+                        float* out, uint32_t n);
+void qbBiquadCascadeSse2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
+                         float* out, uint32_t n);
+// Type 9 sets for n samples from f[i] and u[i], written at out[0..4][i].
+struct QB_BiquadDesign;
+void qbDesignPeakingSse2(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n);
+void qbDesignPeakingAvx2(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n);
+void qbBiquadCascadeAvx2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
+                         float* out, uint32_t n);

@@ -1,0 +1,66 @@
+// Type 9 (peaking) coefficient sets eight samples at a time with AVX2
+// (biquad_design_lanes.h); the last n % 8 samples go to the SSE2 kernel. Everything in
+// this file is compiled for AVX2 and has internal linkage except the entry point, which
+// is called only when the CPU reports AVX2; the shared headers are included before the
+// instruction set is switched, so what they define stays baseline code.
+#include "eq/biquad_cascade_kernels.h"
+#include "eq/biquad_design.h"
+
+#if QB_HAVE_AVX2_KERNELS
+
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+
+#include <immintrin.h>
+
+#include "eq/biquad_design_lanes.h"
+
+namespace {
+
+struct Eight {
+    static constexpr int kLanes = 8;
+    __m256 v;
+    static Eight load(const float* p) { return {_mm256_loadu_ps(p)}; }
+    void store(float* p) const { _mm256_storeu_ps(p, v); }
+    static Eight broadcast(float x) { return {_mm256_set1_ps(x)}; }
+    Eight operator+(Eight b) const { return {_mm256_add_ps(v, b.v)}; }
+    Eight operator-(Eight b) const { return {_mm256_sub_ps(v, b.v)}; }
+    Eight operator*(Eight b) const { return {_mm256_mul_ps(v, b.v)}; }
+    Eight operator/(Eight b) const { return {_mm256_div_ps(v, b.v)}; }
+    Eight operator&(Eight b) const { return {_mm256_and_ps(v, b.v)}; }
+    static Eight min(Eight a, Eight b) { return {_mm256_min_ps(a.v, b.v)}; }
+    static Eight max(Eight a, Eight b) { return {_mm256_max_ps(a.v, b.v)}; }
+    static Eight lessEqual(Eight a, Eight b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_LE_OQ)}; }
+    static Eight less(Eight a, Eight b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_LT_OQ)}; }
+    static Eight unordered(Eight a, Eight b) { return {_mm256_cmp_ps(a.v, b.v, _CMP_UNORD_Q)}; }
+    static Eight select(Eight mask, Eight yes, Eight no) { return {_mm256_blendv_ps(no.v, yes.v, mask.v)}; }
+    static Eight absolute(Eight a) { return {_mm256_and_ps(a.v, _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff)))}; }
+    void truncate(int32_t* p) const { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_cvttps_epi32(v)); }
+    static Eight fromIndices(const int32_t* p) {
+        return {_mm256_cvtepi32_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)))};
+    }
+    static Eight gather(const float* t, const int32_t* i) {
+        return {_mm256_i32gather_ps(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(i)), 4)};
+    }
+};
+
+}  // namespace
+
+void qbDesignPeakingAvx2(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n) {
+    qb_design_lanes::peaking<Eight>(d, f, u, out, n / 8);
+    const uint32_t done = n / 8 * 8;
+    float* const rest[5] = {out[0] + done, out[1] + done, out[2] + done, out[3] + done, out[4] + done};
+    qbDesignPeakingSse2(d, f + done, u + done, rest, n - done);
+}
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+#endif

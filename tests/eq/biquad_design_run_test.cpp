@@ -1,0 +1,64 @@
+// Per-sample designs of a whole stretch with the vector kernels against qbDesignAt:
+// inputs that reach every clamp and the pass-through fallback, both table modes, every
+// count up to a few groups of four, unaligned offsets, guard bands after the range.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "eq/biquad_design.h"
+#include "support/biquad_rig.h"
+#include "support/test_graph.h"
+
+namespace {
+
+constexpr float kGuard = 12345.0f;
+
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(BiquadDesignRun, EveryLevelGivesQbDesignAtsSetsBitForBitWithClampsAndFallbacks) {
+    TestGraph g;
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (bool linear : {true, false}) {
+        // Frequencies across the table, below and beyond it, NaN and infinities; pitch
+        // values near -1 give sets too close to the unit circle, which fall back.
+        std::vector<float> f =
+            linear ? std::vector<float>{0.f, -3.f, 2205.f, 5000.f, nan, inf, -inf, 4.f, 123.4f, 1e-30f}
+                   : std::vector<float>{-1.f, -0.999f, -1.5f, 1.29f, 2.f, nan, 0.f, 0.5f, -0.9f, 1.f};
+        std::vector<float> u = {0.f, 0.5f, 0.501f, -0.5f, -0.7f, nan, 1e-3f, -0.25f, 0.3f, -0.f, inf};
+        const std::vector<float> r = noise(64, 5);
+        while (f.size() < 64) f.push_back(linear ? 1000.f * (r[f.size()] + 1.f) : r[f.size()]);
+        while (u.size() < 64) u.push_back(0.5f * r[u.size()]);
+        for (float w : {0.f, 0.4f, 1.f}) {
+            const QB_BiquadDesign d = qbBeginDesign(g.tables, qbIndexScale(48000), 9, 0, linear, w);
+            for (QB_SimdLevel level : {QB_SimdLevel::kScalar, QB_SimdLevel::kSse2, QB_SimdLevel::kAvx2}) {
+                for (uint32_t offset = 0; offset < 4; ++offset) {
+                    for (uint32_t n = 0; n + offset <= 40; ++n) {
+                        std::vector<float> buffers[5];
+                        float* out[5];
+                        for (int k = 0; k < 5; ++k) {
+                            buffers[k].assign(48, kGuard);
+                            out[k] = buffers[k].data() + offset;
+                        }
+                        qbDesignRun(level, d, f.data() + offset, u.data() + offset, out, n);
+                        for (uint32_t i = 0; i < n; ++i) {
+                            const QB_BiquadCoefficients c = qbDesignAt(d, f[offset + i], u[offset + i]);
+                            const float want[5] = {c.b0, c.b1, c.b2, c.a1, c.a2};
+                            for (int k = 0; k < 5; ++k)
+                                ASSERT_TRUE(sameBits(out[k][i], want[k]))
+                                    << qbSimdName(level) << " linear " << linear << " w " << w << " offset "
+                                    << offset << " n " << n << " sample " << i << " stream " << k;
+                        }
+                        for (int k = 0; k < 5; ++k) {
+                            for (uint32_t i = 0; i < offset; ++i) ASSERT_EQ(buffers[k][i], kGuard);
+                            for (uint32_t i = offset + n; i < 48; ++i) ASSERT_EQ(buffers[k][i], kGuard);
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -94,30 +94,38 @@ struct X11Parent {
     Window parent = 0;
 };
 
-void BM_EditorInX11OpenAndClose(benchmark::State& state) {
-    X11Parent host;
-    if (host.display == nullptr) {
-        state.SkipWithError("no X display");
-        return;
+// A processor with its (closed) editor beside a parent window, or nothing (the benchmark
+// then skips) without a display.
+struct X11Rig {
+    explicit X11Rig(benchmark::State& state) {
+        if (host.display == nullptr) {
+            state.SkipWithError("no X display");
+            return;
+        }
+        vst.reset(new QB_DSP_VST(quietHost, qbCreateEditor));
+        editor = dynamic_cast<QB_GUI_Editor*>(vst->getEditor());
     }
-    std::unique_ptr<QB_DSP_VST> vst(new QB_DSP_VST(quietHost, qbCreateEditor));
-    auto* editor = dynamic_cast<QB_GUI_Editor*>(vst->getEditor());
+    X11Parent host;
+    std::unique_ptr<QB_DSP_VST> vst;
+    QB_GUI_Editor* editor = nullptr;
+};
+
+void BM_EditorInX11OpenAndClose(benchmark::State& state) {
+    X11Rig rig(state);
+    if (rig.editor == nullptr) return;
     for (auto _ : state) {
-        editor->openIn(host.id(), host.display);
-        editor->close();
+        rig.editor->openIn(rig.host.id(), rig.host.display);
+        rig.editor->close();
     }
 }
 BENCHMARK(BM_EditorInX11OpenAndClose)->Unit(benchmark::kMillisecond);
 
 void BM_EditorInX11Idle30Hz(benchmark::State& state) {
-    X11Parent host;
-    if (host.display == nullptr) {
-        state.SkipWithError("no X display");
-        return;
-    }
-    std::unique_ptr<QB_DSP_VST> vst(new QB_DSP_VST(quietHost, qbCreateEditor));
-    auto* editor = dynamic_cast<QB_GUI_Editor*>(vst->getEditor());
-    editor->openIn(host.id(), host.display);
+    X11Rig rig(state);
+    if (rig.editor == nullptr) return;
+    QB_GUI_Editor* editor = rig.editor;
+    QB_DSP_VST* vst = rig.vst.get();
+    editor->openIn(rig.host.id(), rig.host.display);
     auto clock = std::chrono::steady_clock::now();
     const bool sweep = state.range(0) != 0;
     float x = 0.f;

@@ -147,19 +147,23 @@ TEST(HostAutomation, AutomationFromASecondThreadWhileProcessingEndsOnTheLastValu
     bool finite = true;
     while (!done.load()) finite = host_suite::allFinite(s.play(256, 256)) && finite;
     automation.join();
-    const Stereo out = s.play(88200, 256);
-    EXPECT_TRUE(finite && host_suite::allFinite(out));
+    EXPECT_TRUE(finite);
     for (VstInt32 p = 2; p < 15; ++p) EXPECT_EQ(s.getParameter(p), finalValue(p)) << p;
 
     // Against an instance set that way from the start, at the same phase of the signal's
-    // 63000-frame swell. Detectors of bands the signal leaves empty hold whatever pitch
-    // they last had: a decibel of leeway.
+    // 63000-frame swell. Detectors of bands the signal leaves empty would hold whatever
+    // pitch the random automation left them, so both restart their graphs (a new block
+    // size rebuilds it from the values the processor holds): a decibel of leeway.
+    s.suspend();
+    s.start(44100.f, 128);
+    const Stereo out = s.play(88200, 128);
+    EXPECT_TRUE(host_suite::allFinite(out));
     Session fresh;
     fresh.setProgram(6);
     for (VstInt32 p = 2; p < 15; ++p) fresh.setParameter(p, finalValue(p));
-    fresh.start(44100.f, 256);
-    fresh.play(static_cast<int64_t>((s.clock() - 88200) % 63000), 256);
-    EXPECT_NEAR(host_suite::levelDb(out, 44100, 88200), host_suite::levelDb(fresh.play(88200, 256), 44100, 88200), 1.0);
+    fresh.start(44100.f, 128);
+    fresh.play(static_cast<int64_t>((s.clock() - 88200) % 63000), 128);
+    EXPECT_NEAR(host_suite::levelDb(out, 44100, 88200), host_suite::levelDb(fresh.play(88200, 128), 44100, 88200), 1.0);
 }
 
 }  // namespace

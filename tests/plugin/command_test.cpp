@@ -79,6 +79,8 @@ TEST(CommandModule, ASavePressThenReleaseWritesTheBankFileOnceOnTheRelease) {
     ASSERT_FALSE(root.empty());
     ScopedEnvironment data("XDG_DATA_HOME", root.c_str());
     const std::string path = qbBankFilePath();
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);  // where the path is fixed (Windows), an earlier run's file
     ProcessorRig rig;
     QB_DSP_VST& v = *rig.vst;
     v.suspend();

@@ -40,6 +40,13 @@ void countSamples(benchmark::State& state) {
                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// False (and the benchmark skipped) when the processor lacks level.
+bool supported(benchmark::State& state, QB_SimdLevel level) {
+    if (static_cast<int>(level) <= static_cast<int>(qbSimdSupported())) return true;
+    state.SkipWithError("level not supported by this processor");
+    return false;
+}
+
 void runBlocks(benchmark::State& state, Host& host, QB_ModuleBase& m) {
     for (auto _ : state) {
         m.processBlock(0, kRing);
@@ -52,10 +59,7 @@ void runBlocks(benchmark::State& state, Host& host, QB_ModuleBase& m) {
 void BM_MultiEngineFiveBands(benchmark::State& state) {
     const bool perSample = state.range(0) != 0;
     const auto level = static_cast<QB_SimdLevel>(state.range(1));
-    if (static_cast<int>(level) > static_cast<int>(qbSimdSupported())) {
-        state.SkipWithError("level not supported by this processor");
-        return;
-    }
+    if (!supported(state, level)) return;
     Host host;
     const std::vector<float> audio = noiseRing();
     // Five peaking bands; per sample, each offset holds a slightly different set.
@@ -92,10 +96,7 @@ BENCHMARK(BM_MultiEngineFiveBands)->ArgsProduct({{0, 1}, {0, 1, 2}})->ArgNames({
 // Arg: the SIMD level (0 scalar, 1 SSE2, 2 AVX2), forced while the module prepares.
 void BM_StaticFiveSectionCascade(benchmark::State& state) {
     const auto level = static_cast<QB_SimdLevel>(state.range(0));
-    if (static_cast<int>(level) > static_cast<int>(qbSimdSupported())) {
-        state.SkipWithError("level not supported by this processor");
-        return;
-    }
+    if (!supported(state, level)) return;
     Host host;
     const std::vector<float> audio = noiseRing();
     const std::vector<float> frequency(kRing + 4, 240.0f), zero(kRing + 4, 0.0f);
@@ -116,6 +117,35 @@ void BM_StaticFiveSectionCascade(benchmark::State& state) {
     host.moduleTable[0] = nullptr;
 }
 BENCHMARK(BM_StaticFiveSectionCascade)->Arg(0)->Arg(1)->Arg(2)->ArgName("simd");
+
+// The four prefilter chains that read one input: five sections each, per ring and per
+// chain, run one after the other (Arg 0: ring calls of the single cascade) or together
+// (Arg 1: one call for the four), with the SIMD level of the second Arg.
+void BM_FourCascadesOfFive(benchmark::State& state) {
+    const bool together = state.range(0) != 0;
+    const auto level = static_cast<QB_SimdLevel>(state.range(1));
+    if (!supported(state, level)) return;
+    Host host;
+    const std::vector<float> audio = noiseRing();
+    std::vector<float> out[4];
+    QB_BiquadState states[4][5] = {};
+    QB_CascadeJob jobs[4];
+    for (int j = 0; j < 4; ++j) {
+        out[j].resize(kRing + 4);
+        const QB_BiquadDesign d = qbBeginDesign(host.tables, qbIndexScale(kSampleRate), j == 0 ? 1 : 4, 4, true, 0);
+        jobs[j] = {qbDesignAt(d, 100.0f + 700.0f * j, 0), states[j], 5, audio.data(), out[j].data()};
+    }
+    const QB_BiquadCascadeFn one = qbBiquadCascadeFor(level);
+    const QB_BiquadCascadesFn four = qbBiquadCascadesFor(level);
+    for (auto _ : state) {
+        if (together) four(jobs, 4, kRing);
+        else
+            for (const QB_CascadeJob& j : jobs) one(j.c, j.states, j.count, j.in, j.out, kRing);
+        benchmark::DoNotOptimize(out[3][kRing - 1]);
+    }
+    countSamples(state);
+}
+BENCHMARK(BM_FourCascadesOfFive)->ArgsProduct({{0, 1}, {0, 1, 2}})->ArgNames({"together", "simd"});
 
 // Type 9 designs per sample over a ring, every sample a different frequency and gain.
 void BM_PeakingDesignPerSample(benchmark::State& state) {

@@ -8,6 +8,11 @@ void qbBiquadRunBaseline(const QB_BiquadCoefficients& c, QB_BiquadState& s, cons
     qbBiquadRun(c, s, in, out, n);
 }
 
+void qbBiquadCascadeBaseline(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
+                             float* out, uint32_t n) {
+    qbBiquadCascade(c, states, count, in, out, n);
+}
+
 void qbBiquadRunVaryingBaseline(const QB_CoefficientStreams& c, uint32_t offset, QB_BiquadState& s,
                                 const float* in, float* out, uint32_t n) {
     qbBiquadRunVarying(c, offset, s, in, out, n);
@@ -15,9 +20,8 @@ void qbBiquadRunVaryingBaseline(const QB_CoefficientStreams& c, uint32_t offset,
 
 namespace {
 
-void scalarCascade(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in, float* out,
-                   uint32_t n) {
-    qbBiquadCascade(c, states, count, in, out, n);
+void scalarCascades(const QB_CascadeJob* jobs, int m, uint32_t n) {
+    for (int j = 0; j < m; ++j) qbBiquadCascade(jobs[j].c, jobs[j].states, jobs[j].count, jobs[j].in, jobs[j].out, n);
 }
 
 void scalarSeries(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count, const float* in,
@@ -27,22 +31,41 @@ void scalarSeries(const QB_SectionCoefficients* sections, QB_BiquadState* states
 
 }  // namespace
 
-QB_BiquadCascadeFn qbBiquadCascadeFor(QB_SimdLevel level) {
+namespace {
+
+// The kernel of a level among those this build has; a level the build cannot run falls
+// back to the next narrower one. The vector kernels are named only where they exist.
+template <class Fn>
+Fn choose(QB_SimdLevel level, Fn scalar, Fn sse2, Fn avx2) {
+    if (QB_HAVE_AVX2_KERNELS && level == QB_SimdLevel::kAvx2) return avx2;
+    if (QB_HAVE_SSE2_KERNELS && level != QB_SimdLevel::kScalar) return sse2;
+    return scalar;
+}
+
 #if QB_HAVE_AVX2_KERNELS
-    if (level == QB_SimdLevel::kAvx2) return &qbBiquadCascadeAvx2;
+#define QB_AVX2_KERNEL(name) &name
+#else
+#define QB_AVX2_KERNEL(name) nullptr
 #endif
 #if QB_HAVE_SSE2_KERNELS
-    if (level != QB_SimdLevel::kScalar) return &qbBiquadCascadeSse2;
+#define QB_SSE2_KERNEL(name) &name
+#else
+#define QB_SSE2_KERNEL(name) nullptr
 #endif
-    return &scalarCascade;
+
+}  // namespace
+
+QB_BiquadCascadeFn qbBiquadCascadeFor(QB_SimdLevel level) {
+    return choose<QB_BiquadCascadeFn>(level, &qbBiquadCascadeBaseline, QB_SSE2_KERNEL(qbBiquadCascadeSse2),
+                                      QB_AVX2_KERNEL(qbBiquadCascadeAvx2));
+}
+
+QB_BiquadCascadesFn qbBiquadCascadesFor(QB_SimdLevel level) {
+    return choose<QB_BiquadCascadesFn>(level, &scalarCascades, QB_SSE2_KERNEL(qbBiquadCascadesSse2),
+                                       QB_AVX2_KERNEL(qbBiquadCascadesAvx2));
 }
 
 QB_BiquadSeriesFn qbBiquadSeriesFor(QB_SimdLevel level) {
-#if QB_HAVE_AVX2_KERNELS
-    if (level == QB_SimdLevel::kAvx2) return &qbBiquadSeriesAvx2;
-#endif
-#if QB_HAVE_SSE2_KERNELS
-    if (level != QB_SimdLevel::kScalar) return &qbBiquadSeriesSse2;
-#endif
-    return &scalarSeries;
+    return choose<QB_BiquadSeriesFn>(level, &scalarSeries, QB_SSE2_KERNEL(qbBiquadSeriesSse2),
+                                     QB_AVX2_KERNEL(qbBiquadSeriesAvx2));
 }

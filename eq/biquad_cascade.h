@@ -17,6 +17,11 @@ using QB_BiquadCascadeFn = void (*)(const QB_BiquadCoefficients& c, QB_BiquadSta
 // The kernel of a level; a level the build cannot run falls back to the next narrower one.
 QB_BiquadCascadeFn qbBiquadCascadeFor(QB_SimdLevel level);
 
+// m independent cascades (QB_CascadeJob), each of 0..8 sections, over the same n samples:
+// every job's output and states as if it ran alone.
+using QB_BiquadCascadesFn = void (*)(const QB_CascadeJob* jobs, int m, uint32_t n);
+QB_BiquadCascadesFn qbBiquadCascadesFor(QB_SimdLevel level);
+
 // count sections (0..8) in series, each with its own coefficients (biquad_staggered.h):
 // the first reads in, the others filter out in place. The streams of a section start at
 // the run's first sample.

@@ -46,7 +46,11 @@ struct Eight {
 
 void qbBiquadCascadeAvx2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
                          float* out, uint32_t n) {
-    qb_staggered::run<Eight, Eight>(qb_staggered::SameSet{c}, states, count, in, out, n);
+    qb_staggered::run<Eight, Eight>(qb_staggered::SameSet{&c}, states, count, in, out, n);
+}
+
+void qbBiquadCascadesAvx2(const QB_CascadeJob* jobs, int m, uint32_t n) {
+    qb_staggered::runJobs<Eight>(jobs, m, n);
 }
 
 void qbBiquadSeriesAvx2(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count, const float* in,

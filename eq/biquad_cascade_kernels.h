@@ -24,6 +24,8 @@ void qbBiquadSeriesSse2(const QB_SectionCoefficients* sections, QB_BiquadState* 
                         float* out, uint32_t n);
 void qbBiquadSeriesAvx2(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count, const float* in,
                         float* out, uint32_t n);
+void qbBiquadCascadesSse2(const QB_CascadeJob* jobs, int m, uint32_t n);
+void qbBiquadCascadesAvx2(const QB_CascadeJob* jobs, int m, uint32_t n);
 void qbBiquadCascadeSse2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
                          float* out, uint32_t n);
 // Type 9 sets for n samples from f[i] and u[i], written at out[0..4][i].

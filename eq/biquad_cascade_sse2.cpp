@@ -20,7 +20,7 @@ struct Four {
     friend Four operator-(Four a, Four b) { return {_mm_sub_ps(a.v, b.v)}; }
     friend Four operator*(Four a, Four b) { return {_mm_mul_ps(a.v, b.v)}; }
     // {x, v0, v1, v2}
-    static Four shiftIn(Four a, float x) {
+    static Four shiftIn(const Four& a, float x) {
         return {_mm_move_ss(_mm_shuffle_ps(a.v, a.v, _MM_SHUFFLE(2, 1, 0, 0)), _mm_set_ss(x))};
     }
     static void steps4(const float* const* p, Four* v) {
@@ -43,7 +43,7 @@ struct Eight {
     friend Eight operator-(Eight a, Eight b) { return {_mm_sub_ps(a.lo, b.lo), _mm_sub_ps(a.hi, b.hi)}; }
     friend Eight operator*(Eight a, Eight b) { return {_mm_mul_ps(a.lo, b.lo), _mm_mul_ps(a.hi, b.hi)}; }
     // {x, lo0, lo1, lo2}, {lo3, hi0, hi1, hi2}
-    static Eight shiftIn(Eight a, float x) {
+    static Eight shiftIn(const Eight& a, float x) {
         const __m128 seam = _mm_shuffle_ps(a.lo, a.hi, _MM_SHUFFLE(0, 0, 3, 3));  // lo3 lo3 hi0 hi0
         return {_mm_move_ss(_mm_shuffle_ps(a.lo, a.lo, _MM_SHUFFLE(2, 1, 0, 0)), _mm_set_ss(x)),
                 _mm_shuffle_ps(seam, a.hi, _MM_SHUFFLE(2, 1, 2, 0))};
@@ -59,7 +59,13 @@ struct Eight {
 
 void qbBiquadCascadeSse2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
                          float* out, uint32_t n) {
-    qb_staggered::run<Four, Eight>(qb_staggered::SameSet{c}, states, count, in, out, n);
+    qb_staggered::run<Four, Eight>(qb_staggered::SameSet{&c}, states, count, in, out, n);
+}
+
+// One job after the other: two jobs' lanes of two vectors each do not fit SSE2's sixteen
+// registers, and running them side by side was measured slower.
+void qbBiquadCascadesSse2(const QB_CascadeJob* jobs, int m, uint32_t n) {
+    for (int j = 0; j < m; ++j) qbBiquadCascadeSse2(jobs[j].c, jobs[j].states, jobs[j].count, jobs[j].in, jobs[j].out, n);
 }
 
 void qbBiquadSeriesSse2(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count, const float* in,

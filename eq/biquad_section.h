@@ -113,6 +113,16 @@ inline void qbBiquadCascade(const QB_BiquadCoefficients& c, QB_BiquadState* stat
     for (int k = 0; k < count; ++k) qbBiquadRun(c, states[k], k == 0 ? in : out, out, n);
 }
 
+// One cascade of identical sections among several independent ones that run together:
+// no job's output is another job's input or output (a job's own in may equal its out).
+struct QB_CascadeJob {
+    QB_BiquadCoefficients c;
+    QB_BiquadState* states;
+    int count;
+    const float* in;
+    float* out;
+};
+
 // A state that became NaN or infinite (from a non-finite input) would keep the section
 // silent or non-finite for ever; clearing it lets the section recover as soon as the
 // input is finite again. Finite states are left untouched.

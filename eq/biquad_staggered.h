@@ -19,8 +19,18 @@
 // The scalar section runs, compiled out of line with the baseline instruction set.
 void qbBiquadRunBaseline(const QB_BiquadCoefficients& c, QB_BiquadState& s, const float* in, float* out,
                          uint32_t n);
+void qbBiquadCascadeBaseline(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
+                             float* out, uint32_t n);
 void qbBiquadRunVaryingBaseline(const QB_CoefficientStreams& c, uint32_t offset, QB_BiquadState& s,
                                 const float* in, float* out, uint32_t n);
+
+// The steps of a cascade must be inlined into the loops that make them, or the lanes they
+// keep in local variables go to memory and every step waits for a reload.
+#if defined(__GNUC__) || defined(__clang__)
+#define QB_STEP_INLINE __attribute__((always_inline))
+#else
+#define QB_STEP_INLINE
+#endif
 
 namespace qb_staggered {
 
@@ -28,12 +38,12 @@ constexpr uint32_t kStagger = 2;
 
 // One set for every section.
 struct SameSet {
-    const QB_BiquadCoefficients& c;
+    const QB_BiquadCoefficients* c;
     void run(int, QB_BiquadState& s, const float* in, float* out, uint32_t, uint32_t n) const {
-        qbBiquadRunBaseline(c, s, in, out, n);
+        qbBiquadRunBaseline(*c, s, in, out, n);
     }
     bool staggers(int) const { return true; }
-    QB_BiquadCoefficients at(int) const { return c; }
+    QB_BiquadCoefficients at(int) const { return *c; }
     bool perSample(int) const { return false; }
     const float* stream(int, int) const { return nullptr; }
 };
@@ -66,112 +76,218 @@ struct OwnSets {
     }
 };
 
-// count sections (2 <= count <= Pack::kLanes, at most five when one reads per sample)
-// over n samples, n > 2 (count - 1).
+// One cascade of count sections (2 <= count <= Pack::kLanes, at most five when one reads
+// per sample) over n samples, n > 2 (count - 1), while it runs staggered: begin runs the
+// start alone and loads the lanes, step advances every section by one sample, finish
+// stores the states and runs the end alone.
 template <class Pack, class Sets>
-inline void cascade(const Sets& sets, QB_BiquadState* states, int count, const float* in, float* out, uint32_t n) {
-    constexpr int L = Pack::kLanes;
-    const uint32_t lead = kStagger * static_cast<uint32_t>(count - 1);
-
-    // Start: section k runs alone up to sample 2 (count - 1 - k), where the stagger begins.
-    for (int k = 0; k < count - 1; ++k)
-        sets.run(k, states[k], k == 0 ? in : out, out, 0, kStagger * static_cast<uint32_t>(count - 1 - k));
-
+struct Staggered {
+    static constexpr int L = Pack::kLanes;
+    Sets sets;
+    QB_BiquadState* states;
+    int count;
+    const float* in;
+    float* out;
+    uint32_t n;
+    uint32_t lead;
+    // The lanes between runs, as floats: vector types are loaded and stored, never copied
+    // as objects (some compilers move a copied pair of vectors through integer registers).
     // Lanes past count filter nothing (zero coefficients) and are never read.
     float b0[L] = {}, b1[L] = {}, b2[L] = {}, a1[L] = {}, a2[L] = {};
     float x1[L] = {}, x2[L] = {}, y1[L] = {}, y2[L] = {}, last[L] = {}, before[L] = {};
-    for (int k = 0; k < count; ++k) {
-        const QB_BiquadCoefficients c = sets.at(k);
-        b0[k] = c.b0, b1[k] = c.b1, b2[k] = c.b2, a1[k] = c.a1, a2[k] = c.a2;
-        x1[k] = states[k].x1, x2[k] = states[k].x2, y1[k] = states[k].y1, y2[k] = states[k].y2;
-    }
-    // The outputs of the two steps before the first: section k's at samples
-    // 2 (count - 1 - k) - 1 and - 2, still in out (later sections stopped short of them).
-    for (int k = 0; k < count - 1; ++k) {
-        const uint32_t end = kStagger * static_cast<uint32_t>(count - 1 - k);
-        last[k] = out[end - 1];
-        before[k] = out[end - 2];
-    }
-    const Pack B0 = Pack::fromLanes(b0), B1 = Pack::fromLanes(b1), B2 = Pack::fromLanes(b2);
-    const Pack A1 = Pack::fromLanes(a1), A2 = Pack::fromLanes(a2);
-    const Pack offset = Pack::broadcast(kQbDenormalOffset);
-    Pack X1 = Pack::fromLanes(x1), X2 = Pack::fromLanes(x2), Y1 = Pack::fromLanes(y1), Y2 = Pack::fromLanes(y2);
-    Pack Last = Pack::fromLanes(last), Before = Pack::fromLanes(before);
 
-    float lanes[L];
-    const auto step = [&](uint32_t t, const Pack& C0, const Pack& C1, const Pack& C2, const Pack& D1,
-                          const Pack& D2) {
-        const Pack X = Pack::shiftIn(Before, in[t]);
-        const Pack Y = C0 * X + C1 * X1 + C2 * X2 - D2 * Y2 - (D1 * Y1 + offset);
-        X2 = X1, X1 = X, Y2 = Y1, Y1 = Y;
-        Before = Last, Last = Y;
-        Y.toLanes(lanes);
-        out[t - lead] = lanes[count - 1];
-    };
+    void begin(const Sets& with, QB_BiquadState* st, int c, const float* i, float* o, uint32_t length) {
+        sets = with, states = st, count = c, in = i, out = o, n = length;
+        lead = kStagger * static_cast<uint32_t>(c - 1);
+
+        // Start: section k runs alone up to sample 2 (count - 1 - k), where the stagger begins.
+        for (int k = 0; k < count - 1; ++k)
+            sets.run(k, states[k], k == 0 ? in : out, out, 0, kStagger * static_cast<uint32_t>(count - 1 - k));
+        for (int k = 0; k < count; ++k) {
+            const QB_BiquadCoefficients c = sets.at(k);
+            b0[k] = c.b0, b1[k] = c.b1, b2[k] = c.b2, a1[k] = c.a1, a2[k] = c.a2;
+            x1[k] = states[k].x1, x2[k] = states[k].x2, y1[k] = states[k].y1, y2[k] = states[k].y2;
+        }
+        // The outputs of the two steps before the first: section k's at samples
+        // 2 (count - 1 - k) - 1 and - 2, still in out (later sections stopped short of them).
+        for (int k = 0; k < count - 1; ++k) {
+            const uint32_t end = kStagger * static_cast<uint32_t>(count - 1 - k);
+            last[k] = out[end - 1];
+            before[k] = out[end - 2];
+        }
+    }
+
+    // Calls body(step, stepWith) with the lanes in local variables, so that they can live
+    // in registers: step(t) advances every section by one sample with the sets loaded at
+    // begin, stepWith(t, C0, C1, C2, D1, D2) with the sets given. The lanes are stored
+    // back when body returns.
+    template <class Body>
+    QB_STEP_INLINE void inRegisters(Body body) {
+        const Pack B0 = Pack::fromLanes(b0), B1 = Pack::fromLanes(b1), B2 = Pack::fromLanes(b2);
+        const Pack A1 = Pack::fromLanes(a1), A2 = Pack::fromLanes(a2);
+        Pack X1 = Pack::fromLanes(x1), X2 = Pack::fromLanes(x2), Y1 = Pack::fromLanes(y1), Y2 = Pack::fromLanes(y2);
+        Pack Last = Pack::fromLanes(last), Before = Pack::fromLanes(before);
+        const float* const input = in;
+        float* const output = out;
+        const uint32_t delay = lead;
+        const int top = count - 1;
+        const Pack offset = Pack::broadcast(kQbDenormalOffset);
+        float lanes[L];
+        const auto stepWith = [&](uint32_t t, const Pack& C0, const Pack& C1, const Pack& C2, const Pack& D1,
+                                  const Pack& D2) QB_STEP_INLINE {
+            const Pack X = Pack::shiftIn(Before, input[t]);
+            const Pack Y = C0 * X + C1 * X1 + C2 * X2 - D2 * Y2 - (D1 * Y1 + offset);
+            X2 = X1, X1 = X, Y2 = Y1, Y1 = Y;
+            Before = Last, Last = Y;
+            Y.toLanes(lanes);
+            output[t - delay] = lanes[top];
+        };
+        const auto step = [&](uint32_t t) QB_STEP_INLINE { stepWith(t, B0, B1, B2, A1, A2); };
+        body(step, stepWith);
+        X1.toLanes(x1), X2.toLanes(x2), Y1.toLanes(y1), Y2.toLanes(y2);
+        Last.toLanes(last), Before.toLanes(before);
+    }
+
+    void finish() {
+        for (int k = 0; k < count; ++k) states[k] = {x1[k], x2[k], y1[k], y2[k]};
+
+        // End: section k still owes its last 2k samples. Their input is section k - 1's
+        // output at those samples: two from the last two steps, the rest from its own end.
+        float input[kStagger * L], ends[kStagger * L];  // ends: section k - 1's last outputs
+        for (int k = 1; k < count; ++k) {
+            const uint32_t owed = kStagger * static_cast<uint32_t>(k);
+            input[0] = before[k - 1];
+            input[1] = last[k - 1];
+            for (uint32_t i = 2; i < owed; ++i) input[i] = ends[i - 2];
+            sets.run(k, states[k], input, k == count - 1 ? out + (n - owed) : ends, n - owed, owed);
+        }
+    }
+};
+
+template <class Pack, class Sets>
+inline void cascade(const Sets& sets, QB_BiquadState* states, int count, const float* in, float* out, uint32_t n) {
+    Staggered<Pack, Sets> s;
+    s.begin(sets, states, count, in, out, n);
     bool perSample = false;
     for (int k = 0; k < count; ++k) perSample = perSample || sets.perSample(k);
-    uint32_t t = lead;
-    if (perSample) {
-        // Sections with one set read four copies of it; lanes past count read zeros.
-        float fixed[5][kMaxPerSampleSections][4] = {}, zeros[4] = {};
-        const float* const columns[5] = {b0, b1, b2, a1, a2};
-        for (int j = 0; j < 5; ++j)
-            for (int k = 0; k < count; ++k)
-                for (float& v : fixed[j][k]) v = columns[j][k];
-        // rows[j][k]: where coefficient j of lane k is read for the next four steps.
-        const float* rows[5][kMaxPerSampleSections];
-        uint32_t advance[kMaxPerSampleSections] = {};
-        for (int k = 0; k < kMaxPerSampleSections; ++k) {
-            const bool varies = k < count && sets.perSample(k);
-            advance[k] = varies ? 4 : 0;
+    uint32_t t = s.lead;
+    s.inRegisters([&](const auto& step, const auto& stepWith) QB_STEP_INLINE {
+        if (perSample) {
+            // Sections with one set read four copies of it; lanes past count read zeros.
+            float fixed[5][kMaxPerSampleSections][4] = {}, zeros[4] = {};
+            const float* const columns[5] = {s.b0, s.b1, s.b2, s.a1, s.a2};
             for (int j = 0; j < 5; ++j)
-                rows[j][k] = k >= count ? zeros
-                             : varies   ? sets.stream(k, j) + (t - kStagger * static_cast<uint32_t>(k))
-                                        : fixed[j][k];
-        }
-        for (; t + 4 <= n; t += 4) {
-            Pack C[5][4];
-            for (int j = 0; j < 5; ++j) {
-                Pack::steps4(rows[j], C[j]);
-                for (int k = 0; k < kMaxPerSampleSections; ++k) rows[j][k] += advance[k];
+                for (int k = 0; k < count; ++k)
+                    for (float& v : fixed[j][k]) v = columns[j][k];
+            // rows[j][k]: where coefficient j of lane k is read for the next four steps.
+            const float* rows[5][kMaxPerSampleSections];
+            uint32_t advance[kMaxPerSampleSections] = {};
+            for (int k = 0; k < kMaxPerSampleSections; ++k) {
+                const bool varies = k < count && sets.perSample(k);
+                advance[k] = varies ? 4 : 0;
+                for (int j = 0; j < 5; ++j)
+                    rows[j][k] = k >= count ? zeros
+                                 : varies   ? sets.stream(k, j) + (t - kStagger * static_cast<uint32_t>(k))
+                                            : fixed[j][k];
             }
-            for (uint32_t i = 0; i < 4; ++i) step(t + i, C[0][i], C[1][i], C[2][i], C[3][i], C[4][i]);
-        }
-        // The last steps one by one, from a row of lanes.
-        for (; t < n; ++t) {
-            for (int k = 0; k < count; ++k) {
-                if (!sets.perSample(k)) continue;
-                const uint32_t at = t - kStagger * static_cast<uint32_t>(k);
-                b0[k] = sets.stream(k, 0)[at], b1[k] = sets.stream(k, 1)[at], b2[k] = sets.stream(k, 2)[at];
-                a1[k] = sets.stream(k, 3)[at], a2[k] = sets.stream(k, 4)[at];
+            for (; t + 4 <= n; t += 4) {
+                Pack C[5][4];
+                for (int j = 0; j < 5; ++j) {
+                    Pack::steps4(rows[j], C[j]);
+                    for (int k = 0; k < kMaxPerSampleSections; ++k) rows[j][k] += advance[k];
+                }
+                for (uint32_t i = 0; i < 4; ++i) stepWith(t + i, C[0][i], C[1][i], C[2][i], C[3][i], C[4][i]);
             }
-            step(t, Pack::fromLanes(b0), Pack::fromLanes(b1), Pack::fromLanes(b2), Pack::fromLanes(a1),
-                 Pack::fromLanes(a2));
+            // The last steps one by one, from a row of lanes.
+            float b0[Pack::kLanes], b1[Pack::kLanes], b2[Pack::kLanes], a1[Pack::kLanes], a2[Pack::kLanes];
+            for (int k = 0; k < Pack::kLanes; ++k) b0[k] = s.b0[k], b1[k] = s.b1[k], b2[k] = s.b2[k], a1[k] = s.a1[k], a2[k] = s.a2[k];
+            for (; t < n; ++t) {
+                for (int k = 0; k < count; ++k) {
+                    if (!sets.perSample(k)) continue;
+                    const uint32_t at = t - kStagger * static_cast<uint32_t>(k);
+                    b0[k] = sets.stream(k, 0)[at], b1[k] = sets.stream(k, 1)[at], b2[k] = sets.stream(k, 2)[at];
+                    a1[k] = sets.stream(k, 3)[at], a2[k] = sets.stream(k, 4)[at];
+                }
+                stepWith(t, Pack::fromLanes(b0), Pack::fromLanes(b1), Pack::fromLanes(b2), Pack::fromLanes(a1),
+                         Pack::fromLanes(a2));
+            }
         }
-    }
-    for (; t < n; ++t) step(t, B0, B1, B2, A1, A2);
+        for (; t < n; ++t) step(t);
+    });
+    s.finish();
+}
 
-    X1.toLanes(x1), X2.toLanes(x2), Y1.toLanes(y1), Y2.toLanes(y2);
-    Last.toLanes(last), Before.toLanes(before);
-    for (int k = 0; k < count; ++k) states[k] = {x1[k], x2[k], y1[k], y2[k]};
+// Whether count sections over n samples can run staggered at all.
+inline bool canStagger(int count, uint32_t n) { return count >= 2 && n > kStagger * static_cast<uint32_t>(count - 1); }
 
-    // End: section k still owes its last 2k samples. Their input is section k - 1's
-    // output at those samples: two from the last two steps, the rest from its own end.
-    float input[kStagger * L], ends[kStagger * L];  // ends: section k - 1's last outputs
-    for (int k = 1; k < count; ++k) {
-        const uint32_t owed = kStagger * static_cast<uint32_t>(k);
-        input[0] = before[k - 1];
-        input[1] = last[k - 1];
-        for (uint32_t i = 2; i < owed; ++i) input[i] = ends[i - 2];
-        sets.run(k, states[k], input, k == count - 1 ? out + (n - owed) : ends, n - owed, owed);
+// Calls done(step...) with the step of every job, each job's lanes in local variables:
+// the next job's go into locals inside this one's, and so on.
+template <class Done>
+QB_STEP_INLINE inline void withSteps(const Done& done) {
+    done();
+}
+template <class Done, class Job, class... Rest>
+QB_STEP_INLINE inline void withSteps(const Done& done, Job& job, Rest&... rest) {
+    job.inRegisters([&](const auto& step, const auto&) QB_STEP_INLINE {
+        withSteps([&](const auto&... others) QB_STEP_INLINE { done(step, others...); }, rest...);
+    });
+}
+
+// Independent cascades advancing side by side, so that their recursions overlap instead
+// of waiting for each other: each job's own steps up to the latest start, then every job
+// one step at a time. The jobs are distinct objects, not an array, so that their lanes
+// can stay in registers.
+template <class... Jobs>
+inline void lockstep(uint32_t n, Jobs&... s) {
+    uint32_t start = 0;
+    ((start = s.lead > start ? s.lead : start), ...);
+    const auto alone = [start](auto& job) {
+        job.inRegisters([&](const auto& step, const auto&) {
+            for (uint32_t t = job.lead; t < start; ++t) step(t);
+        });
+    };
+    (alone(s), ...);
+    withSteps(
+        [start, n](const auto&... steps) QB_STEP_INLINE {
+            for (uint32_t t = start; t < n; ++t) (steps(t), ...);
+        },
+        s...);
+    (s.finish(), ...);
+}
+
+// Two cascades of identical sections that can both stagger, side by side.
+template <class Pack>
+inline void pairOf(const QB_CascadeJob& first, const QB_CascadeJob& second, uint32_t n) {
+    Staggered<Pack, SameSet> a, b;
+    a.begin(SameSet{&first.c}, first.states, first.count, first.in, first.out, n);
+    b.begin(SameSet{&second.c}, second.states, second.count, second.in, second.out, n);
+    lockstep(n, a, b);
+}
+
+// A kernel file's entry for independent cascades: those that cannot stagger one after
+// the other, the others in pairs. Pairs, not more: with three or four jobs the lanes no
+// longer fit the registers, and the spills cost more than the overlap gains.
+template <class Pack>
+inline void runJobs(const QB_CascadeJob* jobs, int m, uint32_t n) {
+    const QB_CascadeJob* waiting = nullptr;
+    for (int j = 0; j < m; ++j) {
+        const QB_CascadeJob& job = jobs[j];
+        if (!canStagger(job.count, n) || job.count > Pack::kLanes)
+            qbBiquadCascadeBaseline(job.c, job.states, job.count, job.in, job.out, n);
+        else if (waiting == nullptr)
+            waiting = &job;
+        else
+            pairOf<Pack>(*waiting, job, n), waiting = nullptr;
     }
+    if (waiting != nullptr)
+        cascade<Pack>(SameSet{&waiting->c}, waiting->states, waiting->count, waiting->in, waiting->out, n);
 }
 
 // A kernel file's entry: the sections one after the other where the stagger cannot
 // start or does not pay, Narrow's lanes for up to Narrow::kLanes sections, Wide's beyond.
 template <class Narrow, class Wide, class Sets>
 inline void run(const Sets& sets, QB_BiquadState* states, int count, const float* in, float* out, uint32_t n) {
-    if (count < 2 || n <= kStagger * static_cast<uint32_t>(count - 1) || !sets.staggers(count))
+    if (!canStagger(count, n) || !sets.staggers(count))
         for (int k = 0; k < count; ++k) sets.run(k, states[k], k == 0 ? in : out, out, 0, n);
     else if (count <= Narrow::kLanes)
         cascade<Narrow>(sets, states, count, in, out, n);

@@ -6,6 +6,8 @@ QB_DSP_BiQuad_Static::QB_DSP_BiQuad_Static(QB_GraphHost* owner, bool createDisab
     : QB_BiquadEngineCommon(owner, createDisabled, 2) {
     frequency_ = width_ = gain_ = zeros_;
     cascade_ = qbBiquadCascadeFor(qbSimdLevel());
+    cascades_ = qbBiquadCascadesFor(qbSimdLevel());
+    jointKind = &kJointKind;
     clearStates();
 }
 
@@ -35,6 +37,7 @@ void QB_DSP_BiQuad_Static::prepare() {
     clearStates();
     prepareCommon();
     cascade_ = qbBiquadCascadeFor(qbSimdLevel());
+    cascades_ = qbBiquadCascadesFor(qbSimdLevel());
     type_ = 0;
     linearMode_ = 1;
     sectionCount_ = 1;
@@ -78,15 +81,59 @@ void QB_DSP_BiQuad_Static::designSection(uint32_t offset) {
     coefficients_ = qbDesignAt(d, frequency_[offset], gain_[offset]);
 }
 
-void QB_DSP_BiQuad_Static::filter(uint32_t offset, uint32_t count) {
+void QB_DSP_BiQuad_Static::beforeFilter(uint32_t offset) {
     if (announced_ != 1) announce(1);
     if (recompute_ != 0) {
         designSection(offset);
         recompute_ = recompute_ == 1 ? 1 : 0;
     }
-    for (int ch = 0; ch < channels_; ++ch) {
-        cascade_(coefficients_, states_[ch], sectionCount_, audioIn_[ch] + offset, audioOut_[ch] + offset, count);
+}
+
+void QB_DSP_BiQuad_Static::afterFilter(uint32_t offset, int channels) {
+    for (int ch = 0; ch < channels; ++ch)
         for (int k = 0; k < sectionCount_; ++k) qbClearIfNonFinite(states_[ch][k]);
-    }
     settleToSilence(offset);
+}
+
+void QB_DSP_BiQuad_Static::filter(uint32_t offset, uint32_t count) {
+    beforeFilter(offset);
+    for (int ch = 0; ch < channels_; ++ch)
+        cascade_(coefficients_, states_[ch], sectionCount_, audioIn_[ch] + offset, audioOut_[ch] + offset, count);
+    afterFilter(offset, channels_);
+}
+
+const QB_JointKind QB_DSP_BiQuad_Static::kJointKind = {&QB_DSP_BiQuad_Static::readyTogether,
+                                                       &QB_DSP_BiQuad_Static::filterTogether};
+
+bool QB_DSP_BiQuad_Static::readyTogether(const QB_ModuleBase& module) {
+    const auto& m = static_cast<const QB_DSP_BiQuad_Static&>(module);
+    return m.routine == qbRoutine(&QB_BiquadEngineCommon::filter) && m.channels_ == 1 && m.announced_ == 1;
+}
+
+void QB_DSP_BiQuad_Static::filterTogether(QB_ModuleBase* const* members, int count, uint32_t offset, uint32_t n) {
+    QB_DSP_BiQuad_Static* m[QB_JointGroup::kMaxMembers];
+    for (int k = 0; k < count; ++k) {
+        m[k] = static_cast<QB_DSP_BiQuad_Static*>(members[k]);
+        m[k]->beforeFilter(offset);
+    }
+    // In waves: every chain whose input no chain still to run writes, side by side. A
+    // member reads only earlier members, so the first one left never waits.
+    bool done[QB_JointGroup::kMaxMembers] = {};
+    for (int left = count; left > 0;) {
+        QB_CascadeJob jobs[QB_JointGroup::kMaxMembers];
+        int wave[QB_JointGroup::kMaxMembers], waveCount = 0;
+        for (int k = 0; k < count; ++k) {
+            if (done[k]) continue;
+            bool waits = false;
+            for (int e = 0; e < count; ++e) waits = waits || (e != k && !done[e] && m[e]->audioOut_[0] == m[k]->audioIn_[0]);
+            if (waits) continue;
+            wave[waveCount] = k;
+            jobs[waveCount++] = {m[k]->coefficients_, m[k]->states_[0], m[k]->sectionCount_,
+                                 m[k]->audioIn_[0] + offset, m[k]->audioOut_[0] + offset};
+        }
+        m[0]->cascades_(jobs, waveCount, n);
+        for (int w = 0; w < waveCount; ++w) done[wave[w]] = true;
+        left -= waveCount;
+    }
+    for (int k = 0; k < count; ++k) m[k]->afterFilter(offset, 1);
 }

@@ -11,6 +11,7 @@
 #include "eq/biquad_cascade.h"
 #include "eq/biquad_engine_common.h"
 #include "eq/biquad_section.h"
+#include "dsp/framework/joint_run.h"
 
 class QB_DSP_BiQuad_Static : public QB_BiquadEngineCommon {
 public:
@@ -42,6 +43,15 @@ public:
     virtual void designSection(uint32_t offset);
 
 private:
+    // Mono prefilters in their filter routine run together: the chains that read one
+    // input side by side, a chain that reads another's output after it.
+    static bool readyTogether(const QB_ModuleBase& module);
+    static void filterTogether(QB_ModuleBase* const* members, int count, uint32_t offset, uint32_t n);
+    static const QB_JointKind kJointKind;
+    // The parts of filter before and after the sections run.
+    void beforeFilter(uint32_t offset);
+    void afterFilter(uint32_t offset, int channels);
+
     void clearStates() override;
 
     const float* frequency_;
@@ -49,6 +59,7 @@ private:
     const float* gain_;
     QB_BiquadState states_[2][kMaxSections];
     QB_BiquadCascadeFn cascade_;  // chosen at prepare from the SIMD level in force
+    QB_BiquadCascadesFn cascades_;
     QB_BiquadCoefficients coefficients_ = {};
     float indexScale_ = 0.0f;
     int32_t recompute_ = -1;  // 1: design every call, -1: design once, 0: up to date

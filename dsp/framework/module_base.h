@@ -12,6 +12,7 @@
 #include "dsp/framework/graph_host.h"
 
 class QB_ModuleBase;
+struct QB_JointKind;
 
 // A routine is a stored call of one of the module's own virtual slots, so that a
 // derived class's override is reached: routine(module, offset, count).
@@ -119,4 +120,6 @@ public:
     QB_Connection* connections[kMaxPorts];
     QB_Routine stopRoutine;
     QB_Routine routine;
+    // Set by a module whose routine can run together with others of its kind (joint_run.h).
+    const QB_JointKind* jointKind = nullptr;
 };

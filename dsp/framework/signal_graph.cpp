@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dsp/framework/module_base.h"
+#include "platform/cpu_features.h"
 
 int32_t qbDisplayRound(float graphValue) {
     double d = static_cast<double>(graphValue * 10.0f) + 1000.5;
@@ -18,6 +19,7 @@ int32_t qbDisplayRound(float graphValue) {
 
 QB_SignalGraph::QB_SignalGraph() {
     for (auto& i : moduleIndexOfCode) i = -1;
+    for (auto& g : jointGroupOf) g = -1;
 }
 
 QB_SignalGraph::~QB_SignalGraph() { destroyGraph(); }
@@ -37,6 +39,9 @@ void QB_SignalGraph::destroyGraph() {
     for (auto& i : moduleIndexOfCode) i = -1;
     for (auto& n : controlLinkCount) n = 0;
     voiceBlockCount = 0;
+    jointGroupCount = 0;
+    for (auto& g : jointGroupOf) g = -1;
+    for (auto& r : ranJointly) r = false;
 }
 
 namespace {
@@ -89,6 +94,12 @@ int32_t QB_SignalGraph::buildGraph(const QB_GraphDefinition& graph) {
         ++r;
     }
     graphRing = static_cast<uint32_t>(internalBlockSize);
+    // The scalar level is the reference: every module alone, in graph order.
+    if (qbSimdLevel() != QB_SimdLevel::kScalar)
+        jointGroupCount = qbFormJointGroups(
+            moduleTable, moduleCount,
+            [](const void* g, int32_t i) { return static_cast<const QB_SignalGraph*>(g)->blockHolding(i) != nullptr; },
+            this, jointGroups, kMaxJointGroups, jointGroupOf);
     return moduleCount;
 }
 
@@ -284,6 +295,15 @@ void QB_SignalGraph::resumeModules() {
 
 void QB_SignalGraph::runSubBlock(uint32_t n) {
     for (int32_t i = 0; i < moduleCount; ++i) {
+        if (ranJointly[i]) {
+            ranJointly[i] = false;
+            continue;
+        }
+        const int16_t g = jointGroupOf[i];
+        const uint32_t ran = g >= 0 ? qbRunJointGroup(jointGroups[g], moduleTable, samplePosition, ringPosition, n) : 0;
+        for (int k = 1; k < (ran != 0 ? jointGroups[g].count : 0); ++k)
+            ranJointly[jointGroups[g].members[k]] = (ran & (1u << k)) != 0;
+        if (ran & 1u) continue;
         QB_ModuleBase* m = moduleTable[i];
         if (m->flags == 0 || m->hasEvents()) m->processBlock(ringPosition, n);
     }

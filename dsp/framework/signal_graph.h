@@ -10,6 +10,7 @@
 #include "dsp/framework/event.h"
 #include "dsp/framework/graph_host.h"
 #include "dsp/framework/graph_record.h"
+#include "dsp/framework/joint_run.h"
 
 // One module input that receives a control's changes: count 0 means one module; n > 0
 // means n modules at index, index + stride, ...
@@ -68,6 +69,12 @@ public:
     // Ring length the running graph was built with; process() wraps at this, never at a
     // block size set after the build.
     uint32_t graphRing = 0;
+    // Modules that run their sub-block together (joint_run.h), formed after each build.
+    static constexpr int kMaxJointGroups = 16;
+    QB_JointGroup jointGroups[kMaxJointGroups] = {};
+    int32_t jointGroupCount = 0;
+    int16_t jointGroupOf[kMaxModules] = {};  // the group module i leads, or -1
+    bool ranJointly[kMaxModules] = {};       // ran with its group in this sub-block
 
 protected:
     // Called at the start of every sub-block, before any module runs.

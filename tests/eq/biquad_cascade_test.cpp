@@ -111,6 +111,51 @@ TEST(BiquadCascade, VectorKernelsCarryTheStateAcrossCallsAndThroughNonFiniteInpu
     }
 }
 
+// Independent cascades run together: up to nine jobs of mixed section counts (so groups
+// of four, a rest, narrow and wide lanes and jobs too short to stagger all occur), each
+// with its own coefficients, states and unaligned buffers between guard bands, one in
+// place; every output, guard and state as when the job runs alone.
+TEST(BiquadCascades, IndependentJobsRunTogetherMatchEachJobRunAloneBitForBit) {
+    const std::vector<QB_SimdLevel> levels = vectorLevels();
+    if (levels.empty()) GTEST_SKIP() << "no vector kernel on this processor";
+    TestGraph g;
+    constexpr int kJobs = 9;
+    const int counts[kJobs] = {5, 5, 2, 8, 5, 1, 4, 0, 5};
+    QB_BiquadCoefficients c[kJobs];
+    for (int j = 0; j < kJobs; ++j)
+        c[j] = qbDesignAt(qbBeginDesign(g.tables, qbIndexScale(44100), j % 2 ? 1 : 4, 4, true, 0.2f), 100.f + 40.f * j, 0);
+    for (QB_SimdLevel level : levels) {
+        const QB_BiquadCascadesFn kernel = qbBiquadCascadesFor(level);
+        for (int m : {1, 3, 4, 7, kJobs}) {
+            for (uint32_t n : {1u, 8u, 9u, 15u, 17u, 37u, 128u}) {
+                SCOPED_TRACE(::testing::Message() << qbSimdName(level) << " jobs " << m << " n " << n);
+                std::vector<std::vector<float>> in(kJobs), out(kJobs), ref(kJobs);
+                QB_BiquadState s[kJobs][8], r[kJobs][8];
+                QB_CascadeJob jobs[kJobs];
+                for (int j = 0; j < m; ++j) {
+                    const uint32_t offset = static_cast<uint32_t>(j % 4);
+                    in[j] = noise(kSpan + 8, 20 + j);
+                    out[j].assign(kSpan + 8, kGuard);
+                    for (int k = 0; k < 8; ++k) s[j][k] = r[j][k] = {0.01f * k * j, -0.02f * k, 0.03f * j, 0.f};
+                    const bool inPlace = j == 2;
+                    if (inPlace) std::copy(in[j].begin(), in[j].begin() + n, out[j].begin() + offset);
+                    ref[j] = out[j];
+                    qbBiquadCascade(c[j], r[j], counts[j], inPlace ? ref[j].data() + offset : in[j].data(),
+                                    ref[j].data() + offset, n);
+                    jobs[j] = {c[j], s[j], counts[j], inPlace ? out[j].data() + offset : in[j].data(),
+                               out[j].data() + offset};
+                }
+                kernel(jobs, m, n);
+                for (int j = 0; j < m; ++j) {
+                    for (size_t i = 0; i < out[j].size(); ++i)
+                        ASSERT_TRUE(sameBits(out[j][i], ref[j][i])) << "job " << j << " at " << i;
+                    for (int k = 0; k < 8; ++k) ASSERT_TRUE(sameState(s[j][k], r[j][k])) << "job " << j << " section " << k;
+                }
+            }
+        }
+    }
+}
+
 TEST(BiquadSeries, VectorKernelsMatchSectionsRunOneAfterTheOtherWithTheirOwnCoefficients) {
     TestGraph g;
     // Eight different peaking sections, as per-sample streams that change at every offset.

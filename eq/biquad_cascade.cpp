@@ -29,9 +29,11 @@ void scalarSeries(const QB_SectionCoefficients* sections, QB_BiquadState* states
     for (int k = 0; k < count; ++k) qb_staggered::OwnSets{sections}.run(k, states[k], k == 0 ? in : out, out, 0, n);
 }
 
-}  // namespace
-
-namespace {
+template <QB_BiquadSeriesFn series>
+void seriesOneByOne(const QB_SectionCoefficients* sections, int count, QB_BiquadState* const* states,
+                    const float* const* in, float* const* out, uint32_t n) {
+    for (int ch = 0; ch < 2; ++ch) series(sections, states[ch], count, in[ch], out[ch], n);
+}
 
 // The kernel of a level among those this build has; a level the build cannot run falls
 // back to the next narrower one. The vector kernels are named only where they exist.
@@ -68,4 +70,12 @@ QB_BiquadCascadesFn qbBiquadCascadesFor(QB_SimdLevel level) {
 QB_BiquadSeriesFn qbBiquadSeriesFor(QB_SimdLevel level) {
     return choose<QB_BiquadSeriesFn>(level, &scalarSeries, QB_SSE2_KERNEL(qbBiquadSeriesSse2),
                                      QB_AVX2_KERNEL(qbBiquadSeriesAvx2));
+}
+
+QB_BiquadSeriesPairFn qbBiquadSeriesPairFor(QB_SimdLevel level) {
+    // SSE2 runs the channels one after the other: two channels' lanes in pairs of vectors
+    // do not fit its sixteen registers.
+    return choose<QB_BiquadSeriesPairFn>(level, &seriesOneByOne<&scalarSeries>,
+                                         QB_SSE2_KERNEL(seriesOneByOne<&qbBiquadSeriesSse2>),
+                                         QB_AVX2_KERNEL(qbBiquadSeriesPairAvx2));
 }

@@ -28,3 +28,10 @@ QB_BiquadCascadesFn qbBiquadCascadesFor(QB_SimdLevel level);
 using QB_BiquadSeriesFn = void (*)(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count,
                                    const float* in, float* out, uint32_t n);
 QB_BiquadSeriesFn qbBiquadSeriesFor(QB_SimdLevel level);
+
+// Two channels (states[ch], in[ch], out[ch]) through the same count sections: as the
+// series kernel of the level would run them one channel after the other.
+using QB_BiquadSeriesPairFn = void (*)(const QB_SectionCoefficients* sections, int count,
+                                       QB_BiquadState* const* states, const float* const* in, float* const* out,
+                                       uint32_t n);
+QB_BiquadSeriesPairFn qbBiquadSeriesPairFor(QB_SimdLevel level);

@@ -49,6 +49,11 @@ void qbBiquadCascadeAvx2(const QB_BiquadCoefficients& c, QB_BiquadState* states,
     qb_staggered::run<Eight, Eight>(qb_staggered::SameSet{&c}, states, count, in, out, n);
 }
 
+void qbBiquadSeriesPairAvx2(const QB_SectionCoefficients* sections, int count, QB_BiquadState* const* states,
+                            const float* const* in, float* const* out, uint32_t n) {
+    qb_staggered::runPair<Eight>(sections, count, states, in, out, n);
+}
+
 void qbBiquadCascadesAvx2(const QB_CascadeJob* jobs, int m, uint32_t n) {
     qb_staggered::runJobs<Eight>(jobs, m, n);
 }

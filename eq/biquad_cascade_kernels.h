@@ -24,6 +24,8 @@ void qbBiquadSeriesSse2(const QB_SectionCoefficients* sections, QB_BiquadState* 
                         float* out, uint32_t n);
 void qbBiquadSeriesAvx2(const QB_SectionCoefficients* sections, QB_BiquadState* states, int count, const float* in,
                         float* out, uint32_t n);
+void qbBiquadSeriesPairAvx2(const QB_SectionCoefficients* sections, int count, QB_BiquadState* const* states,
+                            const float* const* in, float* const* out, uint32_t n);
 void qbBiquadCascadesSse2(const QB_CascadeJob* jobs, int m, uint32_t n);
 void qbBiquadCascadesAvx2(const QB_CascadeJob* jobs, int m, uint32_t n);
 void qbBiquadCascadeSse2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,

@@ -10,6 +10,7 @@
 #include "eq/biquad_cascade.h"
 #include "eq/biquad_engine_common.h"
 #include "eq/biquad_section.h"
+#include "dsp/framework/joint_run.h"
 
 class QB_DSP_BiQuad_Multi_Engine : public QB_BiquadEngineCommon {
 public:
@@ -35,12 +36,29 @@ public:
     void filter(uint32_t offset, uint32_t count) override;
 
 private:
+    // The active bands in order, each with its coefficients (streams from offset) and
+    // a copy of its state, and where they belong.
+    struct Bands {
+        QB_SectionCoefficients sections[kBands];
+        QB_BiquadState states[kBands];
+        int band[kBands];
+        int active = 0;
+    };
     void clearStates() override;
     void reselect();
+    Bands gather(uint32_t offset) const;
+    // Keeps the states the sections ran with, and settles.
+    void afterFilter(const Bands& bands, uint32_t offset, uint32_t count);
+    // The left and right engines of one equaliser read the same coefficient streams: a pair
+    // of them runs its two channels side by side.
+    static bool readyTogether(const QB_ModuleBase& module);
+    static void filterTogether(QB_ModuleBase* const* members, int count, uint32_t offset, uint32_t n);
+    static const QB_JointKind kJointKind;
 
     QB_CoefficientStreams coefficients_[kBands];
     QB_BiquadState states_[kBands];
     QB_BiquadSeriesFn series_;  // chosen at prepare from the SIMD level in force
+    QB_BiquadSeriesPairFn seriesPair_;
     int16_t coefficientRate_[kBands] = {};
     int16_t bandActive_[kBands] = {};
     int16_t perSampleAllowed_ = 0;

@@ -164,57 +164,94 @@ struct Staggered {
     }
 };
 
+// The steps from t to n with sets read per sample, given as stepWith(t, C0, C1, C2, D1,
+// D2) of one or more jobs with the same sets (their sets are read once for all); s is
+// one of them, begun.
+template <class Pack, class Sets, class... StepWith>
+QB_STEP_INLINE inline void perSampleSteps(const Staggered<Pack, Sets>& s, uint32_t t, uint32_t n,
+                                          const StepWith&... stepWith) {
+    const Sets& sets = s.sets;
+    const int count = s.count;
+    // Sections with one set read four copies of it; lanes past count read zeros.
+    float fixed[5][kMaxPerSampleSections][4] = {}, zeros[4] = {};
+    const float* const columns[5] = {s.b0, s.b1, s.b2, s.a1, s.a2};
+    for (int j = 0; j < 5; ++j)
+        for (int k = 0; k < count; ++k)
+            for (float& v : fixed[j][k]) v = columns[j][k];
+    // rows[j][k]: where coefficient j of lane k is read for the next four steps.
+    const float* rows[5][kMaxPerSampleSections];
+    uint32_t advance[kMaxPerSampleSections] = {};
+    for (int k = 0; k < kMaxPerSampleSections; ++k) {
+        const bool varies = k < count && sets.perSample(k);
+        advance[k] = varies ? 4 : 0;
+        for (int j = 0; j < 5; ++j)
+            rows[j][k] = k >= count ? zeros
+                         : varies   ? sets.stream(k, j) + (t - kStagger * static_cast<uint32_t>(k))
+                                    : fixed[j][k];
+    }
+    for (; t + 4 <= n; t += 4) {
+        Pack C[5][4];
+        for (int j = 0; j < 5; ++j) {
+            Pack::steps4(rows[j], C[j]);
+            for (int k = 0; k < kMaxPerSampleSections; ++k) rows[j][k] += advance[k];
+        }
+        for (uint32_t i = 0; i < 4; ++i) (stepWith(t + i, C[0][i], C[1][i], C[2][i], C[3][i], C[4][i]), ...);
+    }
+    // The last steps one by one, from a row of lanes.
+    constexpr int L = Pack::kLanes;
+    float b0[L], b1[L], b2[L], a1[L], a2[L];
+    for (int k = 0; k < L; ++k) b0[k] = s.b0[k], b1[k] = s.b1[k], b2[k] = s.b2[k], a1[k] = s.a1[k], a2[k] = s.a2[k];
+    for (; t < n; ++t) {
+        for (int k = 0; k < count; ++k) {
+            if (!sets.perSample(k)) continue;
+            const uint32_t at = t - kStagger * static_cast<uint32_t>(k);
+            b0[k] = sets.stream(k, 0)[at], b1[k] = sets.stream(k, 1)[at], b2[k] = sets.stream(k, 2)[at];
+            a1[k] = sets.stream(k, 3)[at], a2[k] = sets.stream(k, 4)[at];
+        }
+        const Pack C0 = Pack::fromLanes(b0), C1 = Pack::fromLanes(b1), C2 = Pack::fromLanes(b2);
+        const Pack D1 = Pack::fromLanes(a1), D2 = Pack::fromLanes(a2);
+        (stepWith(t, C0, C1, C2, D1, D2), ...);
+    }
+}
+
+template <class Sets>
+bool anyPerSample(const Sets& sets, int count) {
+    bool perSample = false;
+    for (int k = 0; k < count; ++k) perSample = perSample || sets.perSample(k);
+    return perSample;
+}
+
 template <class Pack, class Sets>
 inline void cascade(const Sets& sets, QB_BiquadState* states, int count, const float* in, float* out, uint32_t n) {
     Staggered<Pack, Sets> s;
     s.begin(sets, states, count, in, out, n);
-    bool perSample = false;
-    for (int k = 0; k < count; ++k) perSample = perSample || sets.perSample(k);
-    uint32_t t = s.lead;
+    const bool perSample = anyPerSample(sets, count);
     s.inRegisters([&](const auto& step, const auto& stepWith) QB_STEP_INLINE {
-        if (perSample) {
-            // Sections with one set read four copies of it; lanes past count read zeros.
-            float fixed[5][kMaxPerSampleSections][4] = {}, zeros[4] = {};
-            const float* const columns[5] = {s.b0, s.b1, s.b2, s.a1, s.a2};
-            for (int j = 0; j < 5; ++j)
-                for (int k = 0; k < count; ++k)
-                    for (float& v : fixed[j][k]) v = columns[j][k];
-            // rows[j][k]: where coefficient j of lane k is read for the next four steps.
-            const float* rows[5][kMaxPerSampleSections];
-            uint32_t advance[kMaxPerSampleSections] = {};
-            for (int k = 0; k < kMaxPerSampleSections; ++k) {
-                const bool varies = k < count && sets.perSample(k);
-                advance[k] = varies ? 4 : 0;
-                for (int j = 0; j < 5; ++j)
-                    rows[j][k] = k >= count ? zeros
-                                 : varies   ? sets.stream(k, j) + (t - kStagger * static_cast<uint32_t>(k))
-                                            : fixed[j][k];
-            }
-            for (; t + 4 <= n; t += 4) {
-                Pack C[5][4];
-                for (int j = 0; j < 5; ++j) {
-                    Pack::steps4(rows[j], C[j]);
-                    for (int k = 0; k < kMaxPerSampleSections; ++k) rows[j][k] += advance[k];
-                }
-                for (uint32_t i = 0; i < 4; ++i) stepWith(t + i, C[0][i], C[1][i], C[2][i], C[3][i], C[4][i]);
-            }
-            // The last steps one by one, from a row of lanes.
-            float b0[Pack::kLanes], b1[Pack::kLanes], b2[Pack::kLanes], a1[Pack::kLanes], a2[Pack::kLanes];
-            for (int k = 0; k < Pack::kLanes; ++k) b0[k] = s.b0[k], b1[k] = s.b1[k], b2[k] = s.b2[k], a1[k] = s.a1[k], a2[k] = s.a2[k];
-            for (; t < n; ++t) {
-                for (int k = 0; k < count; ++k) {
-                    if (!sets.perSample(k)) continue;
-                    const uint32_t at = t - kStagger * static_cast<uint32_t>(k);
-                    b0[k] = sets.stream(k, 0)[at], b1[k] = sets.stream(k, 1)[at], b2[k] = sets.stream(k, 2)[at];
-                    a1[k] = sets.stream(k, 3)[at], a2[k] = sets.stream(k, 4)[at];
-                }
-                stepWith(t, Pack::fromLanes(b0), Pack::fromLanes(b1), Pack::fromLanes(b2), Pack::fromLanes(a1),
-                         Pack::fromLanes(a2));
-            }
-        }
-        for (; t < n; ++t) step(t);
+        if (perSample) perSampleSteps(s, s.lead, n, stepWith);
+        else
+            for (uint32_t t = s.lead; t < n; ++t) step(t);
     });
     s.finish();
+}
+
+// Two channels through the same series of sections, each channel with its own states,
+// side by side: the sets, read per sample or not, serve both.
+template <class Pack>
+inline void seriesPair(const OwnSets& sets, int count, QB_BiquadState* const* states, const float* const* in,
+                       float* const* out, uint32_t n) {
+    Staggered<Pack, OwnSets> a, b;
+    a.begin(sets, states[0], count, in[0], out[0], n);
+    b.begin(sets, states[1], count, in[1], out[1], n);
+    const bool perSample = anyPerSample(sets, count);
+    a.inRegisters([&](const auto& stepA, const auto& withA) QB_STEP_INLINE {
+        b.inRegisters([&](const auto& stepB, const auto& withB) QB_STEP_INLINE {
+            if (perSample) perSampleSteps(a, a.lead, n, withA, withB);
+            else
+                for (uint32_t t = a.lead; t < n; ++t) stepA(t), stepB(t);
+        });
+    });
+    a.finish();
+    b.finish();
 }
 
 // Whether count sections over n samples can run staggered at all.
@@ -293,6 +330,20 @@ inline void run(const Sets& sets, QB_BiquadState* states, int count, const float
         cascade<Narrow>(sets, states, count, in, out, n);
     else
         cascade<Wide>(sets, states, count, in, out, n);
+}
+
+
+// A kernel file's entry for two channels through one series: side by side on Pack's
+// lanes where the stagger can start, else each channel as the single series runs it.
+template <class Pack>
+inline void runPair(const QB_SectionCoefficients* sections, int count, QB_BiquadState* const* states,
+                    const float* const* in, float* const* out, uint32_t n) {
+    const OwnSets sets{sections};
+    if (canStagger(count, n) && sets.staggers(count) && count <= Pack::kLanes) {
+        seriesPair<Pack>(sets, count, states, in, out, n);
+        return;
+    }
+    for (int ch = 0; ch < 2; ++ch) run<Pack, Pack>(sets, states[ch], count, in[ch], out[ch], n);
 }
 
 }  // namespace qb_staggered

@@ -68,9 +68,13 @@ uint32_t qbRunJointGroup(const QB_JointGroup& group, QB_ModuleBase* const* modul
                          uint32_t offset, uint32_t n) {
     uint32_t ready = 0;
     for (int k = 0; k < group.count; ++k) {
-        const QB_ModuleBase* m = modules[group.members[k]];
+        QB_ModuleBase* m = modules[group.members[k]];
+        // Events at the sub-block's start are handled first wherever the member runs, and
+        // all of them are queued by now: only sources post to a member, and they have run.
+        m->time = samplePosition;
+        m->handleDueEvents(offset);
         // A member reads only earlier members, so one pass settles who may run.
-        if (m->flags == 0 && !m->hasEvents() && group.kind->ready(*m) && (group.reads[k] & ~ready) == 0)
+        if (m->flags == 0 && !m->eventDueWithin(n) && group.kind->ready(*m) && (group.reads[k] & ~ready) == 0)
             ready |= 1u << k;
     }
     QB_ModuleBase* members[QB_JointGroup::kMaxMembers];
@@ -78,7 +82,6 @@ uint32_t qbRunJointGroup(const QB_JointGroup& group, QB_ModuleBase* const* modul
     for (int k = 0; k < group.count; ++k)
         if (ready & (1u << k)) members[count++] = modules[group.members[k]];
     if (count < 2) return 0;
-    for (int k = 0; k < count; ++k) members[k]->time = samplePosition;
     group.kind->run(members, count, offset, n);
     return ready;
 }

@@ -16,8 +16,9 @@
 class QB_ModuleBase;
 
 struct QB_JointKind {
-    // True when module, awake and with no event due in the sub-block, is in the routine
-    // the kind runs together (and needs no event sent from it in this sub-block).
+    // True when module, awake and with no event left within the sub-block (those at its
+    // start are handled), is in the routine the kind runs together (and needs no event
+    // sent from it in this sub-block).
     bool (*ready)(const QB_ModuleBase& module);
     // Runs the routine of count ready members (graph order) over n samples at offset. A
     // member may read an earlier member's output: run keeps such pairs in order.

@@ -66,6 +66,23 @@ void QB_ModuleBase::setInput(int32_t port, const float* pointer) {
     inputs[port] = pointer;
 }
 
+void QB_ModuleBase::handleDueEvents(uint32_t offset) {
+    while (eventHead != nullptr && static_cast<int32_t>(eventHead->time - time) <= 0) {
+        QB_Event* e = eventHead;
+        eventHead = e->next;
+        if (eventHead != nullptr) eventHead->prev = nullptr;
+        else eventTail = nullptr;
+        flags &= ~kAsleep;
+        handleEvent(e, offset);
+        owner->eventPool.give(e);
+    }
+}
+
+bool QB_ModuleBase::eventDueWithin(uint32_t count) const {
+    // As processBlock tells the events it leaves queued, across the wrap of the clock.
+    return eventHead != nullptr && !(static_cast<int32_t>(eventHead->time - time) >= 0 && eventHead->time - time >= count);
+}
+
 void QB_ModuleBase::processBlock(uint32_t offset, uint32_t count) {
     time = owner->samplePosition;
     uint32_t remaining = count;

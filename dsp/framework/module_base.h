@@ -96,6 +96,11 @@ public:
     void runRoutine(uint32_t offset, uint32_t count) { (this->*routine)(offset, count); }
 
     bool hasEvents() const { return eventHead != nullptr; }
+    // Handles, at offset, every queued event due by time (the sample the module is at),
+    // as processBlock does before it runs the routine; the events wake the module.
+    void handleDueEvents(uint32_t offset);
+    // True when a queued event falls within the count samples from time.
+    bool eventDueWithin(uint32_t count) const;
     // True when some receiver is routed from outPort.
     bool hasConsumer(int32_t outPort) const {
         return outPort >= 0 && outPort < kMaxPorts && connections[outPort] != nullptr;

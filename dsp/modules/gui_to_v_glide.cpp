@@ -2,8 +2,33 @@
 
 #include "dsp/modules/stream_helpers.h"
 
+namespace {
+
+// steps samples of M ramps from offset, none of which reaches its end in them: the
+// additions of ramp, each glide's own chain, interleaved.
+template <int M>
+void rampSideBySide(QB_DSP_GUItoV_Glide* const* g, uint32_t offset, uint32_t steps) {
+    double current[M], increment[M];
+    float* out[M];
+    for (int j = 0; j < M; ++j) current[j] = g[j]->current, increment[j] = g[j]->increment, out[j] = g[j]->out;
+    for (uint32_t i = offset; i < offset + steps; ++i) {
+        for (int j = 0; j < M; ++j) {
+            current[j] += increment[j];
+            out[j][i] = static_cast<float>(current[j]);
+        }
+    }
+    for (int j = 0; j < M; ++j) {
+        g[j]->current = current[j];
+        g[j]->remaining -= static_cast<int32_t>(steps);
+    }
+}
+
+}  // namespace
+
 QB_DSP_GUItoV_Glide::QB_DSP_GUItoV_Glide(QB_GraphHost* owner_, bool createDisabled)
-    : QB_ModuleBase(owner_, createDisabled), out(allocateOutput(0)) {}
+    : QB_ModuleBase(owner_, createDisabled), out(allocateOutput(0)) {
+    jointKind = &kJointKind;
+}
 
 void QB_DSP_GUItoV_Glide::prepare() {
     setRoutine(&QB_DSP_GUItoV_Glide::fill);
@@ -92,4 +117,35 @@ void QB_DSP_GUItoV_Glide::endCheck(uint32_t offset, uint32_t count) {
         setRoutine(&QB_ModuleBase::sleepRoutine);
         flags |= kAsleep;
     }
+}
+
+const QB_JointKind QB_DSP_GUItoV_Glide::kJointKind = {&QB_DSP_GUItoV_Glide::readyTogether,
+                                                      &QB_DSP_GUItoV_Glide::rampTogether};
+
+bool QB_DSP_GUItoV_Glide::readyTogether(const QB_ModuleBase& module) {
+    return module.routine == qbRoutine(&QB_DSP_GUItoV_Glide::ramp);
+}
+
+void QB_DSP_GUItoV_Glide::rampTogether(QB_ModuleBase* const* members, int count, uint32_t offset, uint32_t n) {
+    QB_DSP_GUItoV_Glide* g[QB_JointGroup::kMaxMembers];
+    // The samples before the first of them reaches its end (ramp ends at the sample where
+    // remaining counts down to 0).
+    uint32_t common = n;
+    for (int k = 0; k < count; ++k) {
+        g[k] = static_cast<QB_DSP_GUItoV_Glide*>(members[k]);
+        const int32_t before = g[k]->remaining - 1;
+        if (before < static_cast<int32_t>(common)) common = before > 0 ? static_cast<uint32_t>(before) : 0u;
+    }
+    switch (count) {
+        case 2: rampSideBySide<2>(g, offset, common); break;
+        case 3: rampSideBySide<3>(g, offset, common); break;
+        case 4: rampSideBySide<4>(g, offset, common); break;
+        case 5: rampSideBySide<5>(g, offset, common); break;
+        case 6: rampSideBySide<6>(g, offset, common); break;
+        case 7: rampSideBySide<7>(g, offset, common); break;
+        default: rampSideBySide<QB_JointGroup::kMaxMembers>(g, offset, common); break;
+    }
+    // The rest, which holds every end, one glide after the other.
+    if (common < n)
+        for (int k = 0; k < count; ++k) g[k]->ramp(offset + common, n - common);
 }

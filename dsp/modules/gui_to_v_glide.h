@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "dsp/framework/joint_run.h"
 #include "dsp/framework/module_base.h"
 
 class QB_DSP_GUItoV_Glide : public QB_ModuleBase {
@@ -43,4 +44,9 @@ public:
 
 private:
     void announceVarying();
+    // Glides that ramp run their ramps side by side: each is a chain of double additions
+    // that would otherwise wait for itself at every sample.
+    static bool readyTogether(const QB_ModuleBase& module);
+    static void rampTogether(QB_ModuleBase* const* members, int count, uint32_t offset, uint32_t n);
+    static const QB_JointKind kJointKind;
 };

@@ -23,6 +23,12 @@ void TestGraph::wire(QB_ModuleBase* from, int32_t outPort, QB_ModuleBase* to, in
 
 void TestGraph::prepareAll() { prepareModules(); }
 
+void TestGraph::groupJointly() {
+    jointGroupCount = qbFormJointGroups(
+        moduleTable, moduleCount, [](const void*, int32_t) { return false; }, nullptr, jointGroups, kMaxJointGroups,
+        jointGroupOf);
+}
+
 void TestGraph::run(uint32_t frames) {
     while (frames > 0) {
         uint32_t n = frames < 128 ? frames : 128;

@@ -25,6 +25,8 @@ public:
     void wire(QB_ModuleBase* from, int32_t outPort, QB_ModuleBase* to, int32_t inPort);
     // Calls prepare on every module in table order.
     void prepareAll();
+    // Forms the groups of modules that run together, as a graph build does.
+    void groupJointly();
     // Runs n frames in sub-blocks that never cross the ring's end.
     void run(uint32_t frames);
 

@@ -21,7 +21,9 @@ const QB_JointKind kOtherKind = {&isReady, &recordRun};
 
 struct Member : QB_ModuleBase {
     Member(QB_GraphHost* owner, const QB_JointKind* kind) : QB_ModuleBase(owner, false) { jointKind = kind; }
+    void handleEvent(QB_Event* e, uint32_t offset) override { handled.push_back({e->time, offset}); }
     bool ready = true;
+    std::vector<std::pair<uint32_t, uint32_t>> handled;  // event time, ring offset
 };
 bool isReady(const QB_ModuleBase& m) { return static_cast<const Member&>(m).ready; }
 
@@ -94,8 +96,16 @@ TEST(JointGroups, TheReadyMembersRunTogetherAndAReaderOfAWaitingMemberWaitsToo) 
     EXPECT_EQ(run(), 0b1001u);
     EXPECT_EQ(ranTogether, (std::vector<QB_ModuleBase*>{g.m[0], g.m[3]}));
 
+    // Events at the start (or late) are handled first, at the sub-block's offset, and the
+    // member still runs together; one inside the sub-block keeps it out.
     g.m[1]->ready = true;
-    g.m[3]->postEvent(80, 0, 0, 1, 0.f, 0);  // an event due: H runs alone
+    g.m[0]->postEvent(77, 0, 0, 1, 0.f, 0);
+    g.m[0]->postEvent(70, 0, 0, 1, 0.f, 0);
+    g.m[0]->postEvent(93, 0, 0, 1, 0.f, 0);  // the next sub-block's
+    EXPECT_EQ(run(), 0b1111u);
+    EXPECT_EQ(g.m[0]->handled, (std::vector<std::pair<uint32_t, uint32_t>>{{70, 5}, {77, 5}}));
+    EXPECT_TRUE(g.m[0]->hasEvents());
+    g.m[3]->postEvent(80, 0, 0, 1, 0.f, 0);  // due inside: H runs alone
     g.m[0]->flags = QB_ModuleBase::kAsleep;   // asleep: A does not run
     EXPECT_EQ(run(), 0b0110u);
     EXPECT_EQ(ranTogether, (std::vector<QB_ModuleBase*>{g.m[1], g.m[2]}));

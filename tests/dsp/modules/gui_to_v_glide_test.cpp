@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -135,6 +136,42 @@ TEST(Glide, NaNNegativeAndHugeGlideTimesGiveDefinedLengths) {
     t.send(QB_DSP_GUItoV_Glide::kInValue, 2.0f);
     t.g.run(128);
     EXPECT_EQ(t.glide->out[0], 2.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// Three glides fed new values at their own times, with their own glide times, run in
+// sub-blocks of changing length; answers every output sample of each.
+std::vector<float> threeGlides(bool together) {
+    TestGraph g(44100);
+    QB_DSP_GUItoV_Glide* glide[3];
+    for (auto& x : glide) x = g.make<QB_DSP_GUItoV_Glide>();
+    g.prepareAll();
+    if (together) g.groupJointly();
+    EXPECT_EQ(g.jointGroupCount, together ? 1 : 0);
+    std::vector<float> out;
+    const float glideTimes[3] = {3.0f, 0.7f, 5.5f};
+    for (int k = 0; k < 3; ++k) glide[k]->postEvent(0, QB_DSP_GUItoV_Glide::kInGlideTime, 0, 0, glideTimes[k], 0);
+    for (uint32_t block = 0, n = 5; block < 120; ++block, n = n % 97 + 13) {
+        if (g.ringPosition + n > g.graphRing) n = g.graphRing - g.ringPosition;
+        // New targets now and then: at the start of a sub-block, or inside it.
+        for (int k = 0; k < 3; ++k)
+            if ((block + 3 * k) % 7 == 0)
+                glide[k]->postEvent(g.samplePosition + (block % 3 == 0 ? n / 2 : 0), QB_DSP_GUItoV_Glide::kInValue, 0, 0,
+                                    0.37f * static_cast<float>(block % 11) - k, 0);
+        const uint32_t at = g.ringPosition;
+        g.runSubBlock(n);
+        for (auto* x : glide) out.insert(out.end(), x->out + at, x->out + at + n);
+    }
+    return out;
+}
+
+TEST(Glide, GlidesRampingTogetherGiveEverySampleOfEachGlideRunAlone) {
+    const std::vector<float> alone = threeGlides(false), together = threeGlides(true);
+    ASSERT_EQ(alone.size(), together.size());
+    for (size_t i = 0; i < alone.size(); ++i) ASSERT_EQ(std::memcmp(&alone[i], &together[i], sizeof(float)), 0) << i;
 }
 
 }  // namespace

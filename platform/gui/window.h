@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -89,6 +90,10 @@ public:
     // False once the host has destroyed the window's parent (then nothing is drawn and
     // the native window is not touched again).
     virtual bool alive() const = 0;
+    // A window whose system runs timers on the window's own thread (Win32's SetTimer)
+    // calls tick every periodMs from there while it exists, and answers true; the others
+    // answer false and leave the timing to their owner.
+    virtual bool runTimer(uint32_t periodMs, std::function<void()> tick) { return false; }
 
     // Who receives the input from now on (the window's creator may hand it on).
     void setListener(QB_WindowListener* listener) { inputListener_ = listener; }

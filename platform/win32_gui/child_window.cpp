@@ -1,8 +1,426 @@
-// The editor's child window inside the host's HWND is still to come: until then no
-// window can be made and the editor stays closed.
+// The child window inside a host's HWND: a window class of this module's own, the GDI+
+// back buffer shown through a DIB section, input translated for the toolkit and queued
+// until the next pump, and a SetTimer frame timer that runs on the window's thread. Once
+// the host has destroyed the parent (and with it this window), nothing touches the
+// native window again.
+#include <windows.h>
+#include <ole2.h>
+#include <windowsx.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/gui/input_logic.h"
 #include "platform/gui/window.h"
+#include "platform/win32/module_handle.h"
+#include "platform/win32_gui/gdiplus_surface.h"
+#include "platform/win32_gui/win32_input.h"
+
+namespace {
+
+constexpr UINT_PTR kFrameTimerId = 1;
+// Messages of this window taken by one pump at most, so a flood cannot hold the thread.
+constexpr int kMaxMessagesPerPump = 10000;
+
+HINSTANCE ownInstance() { return static_cast<HINSTANCE>(qbOwnModule()); }
+
+// The window class, registered with the first window and unregistered with the last. Its
+// name holds the module's address, so two copies of the library loaded at once do not
+// share (or unregister) each other's class.
+class WindowClass {
+public:
+    static const wchar_t* acquire(WNDPROC procedure) {
+        std::lock_guard<std::mutex> lock(mutex());
+        State& s = state();
+        if (s.users == 0) {
+            wchar_t name[48];
+            std::swprintf(name, sizeof name / sizeof name[0], L"OrvanEqView%p", static_cast<void*>(ownInstance()));
+            s.name = name;
+            WNDCLASSEXW c{};
+            c.cbSize = sizeof c;
+            c.lpfnWndProc = procedure;
+            c.hInstance = ownInstance();
+            c.hCursor = LoadCursor(nullptr, IDC_ARROW);
+            c.lpszClassName = s.name.c_str();
+            if (RegisterClassExW(&c) == 0) return nullptr;
+        }
+        ++s.users;
+        return s.name.c_str();
+    }
+    static void release() {
+        std::lock_guard<std::mutex> lock(mutex());
+        State& s = state();
+        if (s.users > 0 && --s.users == 0) UnregisterClassW(s.name.c_str(), ownInstance());
+    }
+
+private:
+    struct State {
+        int users = 0;
+        std::wstring name;
+    };
+    static std::mutex& mutex() {
+        static std::mutex m;
+        return m;
+    }
+    static State& state() {
+        static State s;
+        return s;
+    }
+};
+
+class Win32Window : public QB_Window {
+public:
+    explicit Win32Window(QB_WindowListener* listener) { setListener(listener); }
+    ~Win32Window() override;
+
+    bool create(HWND parent, int32_t width, int32_t height);
+
+    QB_Canvas& canvas() override { return *canvas_; }
+    void show(const QB_Box& box) override;
+    void pumpEvents() override;
+    void takeKeyboardFocus() override;
+    void releaseKeyboardFocus() override;
+    uint32_t doubleClickTime() const override { return GetDoubleClickTime(); }
+    bool alive() const override { return alive_; }
+    bool runTimer(uint32_t periodMs, std::function<void()> tick) override;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    void mouseButton(UINT message, WPARAM wParam, LPARAM lParam, bool down);
+    void mouseMove(WPARAM wParam, LPARAM lParam);
+    void wheel(WPARAM wParam, LPARAM lParam);
+    void key(UINT message, WPARAM wParam);
+    void character(WPARAM wParam);
+    void paint();
+    void queue(const QB_InputEvent& event) { queue_.push_back(event); }
+    static bool altDown() { return GetKeyState(VK_MENU) < 0; }
+
+    std::unique_ptr<QB_Canvas> canvas_;
+    const wchar_t* className_ = nullptr;
+    bool oleInitialised_ = false;
+    HWND window_ = nullptr;
+    bool alive_ = false;
+    // What is on the screen: a top-down 32-bit DIB section the back buffer's shown parts
+    // are copied into, selected into a memory DC, so WM_PAINT needs no toolkit.
+    HDC memoryDc_ = nullptr;
+    HBITMAP dib_ = nullptr;
+    HGDIOBJ previousBitmap_ = nullptr;
+    uint32_t* screen_ = nullptr;
+
+    std::deque<QB_InputEvent> queue_;
+    QB_ClickPairing clicks_;
+    QB_Utf16Keys characters_;
+    bool trackingLeave_ = false;  // TrackMouseEvent asked for WM_MOUSELEAVE
+    int32_t lastX_ = 0, lastY_ = 0;
+    int wheelRemainder_ = 0;  // of a wheel that turns in parts of a notch
+    // Keyboard focus taken from the host, and who had it.
+    bool focused_ = false;
+    HWND previousFocus_ = nullptr;
+    std::function<void()> tick_;
+    // A pump or a tick is running: a timer message dispatched inside it waits its turn.
+    bool busy_ = false;
+};
+
+bool Win32Window::create(HWND parent, int32_t width, int32_t height) {
+    // OLE for the editor's thread, paired with the uninitialisation in the destructor; a
+    // thread its host set up for another apartment model keeps it.
+    const HRESULT ole = OleInitialize(nullptr);
+    oleInitialised_ = ole == S_OK || ole == S_FALSE;
+    canvas_ = QB_Canvas::create(width, height);
+    if (canvas_ == nullptr) return false;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down, as the back buffer's rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    dib_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    memoryDc_ = CreateCompatibleDC(nullptr);
+    if (dib_ == nullptr || memoryDc_ == nullptr || bits == nullptr) return false;
+    previousBitmap_ = SelectObject(memoryDc_, dib_);
+    screen_ = static_cast<uint32_t*>(bits);
+
+    className_ = WindowClass::acquire(&Win32Window::procedure);
+    if (className_ == nullptr) return false;
+    window_ = CreateWindowExW(0, className_, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, width, height, parent,
+                              nullptr, ownInstance(), this);
+    alive_ = window_ != nullptr;
+    return alive_;
+}
+
+Win32Window::~Win32Window() {
+    releaseKeyboardFocus();
+    if (alive_) {
+        KillTimer(window_, kFrameTimerId);
+        if (GetCapture() == window_) ReleaseCapture();
+        DestroyWindow(window_);
+    }
+    if (className_ != nullptr) WindowClass::release();
+    if (memoryDc_ != nullptr) {
+        if (previousBitmap_ != nullptr) SelectObject(memoryDc_, previousBitmap_);
+        DeleteDC(memoryDc_);
+    }
+    if (dib_ != nullptr) DeleteObject(dib_);
+    canvas_.reset();
+    if (oleInitialised_) OleUninitialize();
+}
+
+bool Win32Window::runTimer(uint32_t periodMs, std::function<void()> tick) {
+    if (!alive_) return false;
+    tick_ = std::move(tick);
+    return SetTimer(window_, kFrameTimerId, periodMs, nullptr) != 0;
+}
+
+void Win32Window::show(const QB_Box& box) {
+    if (!alive_) return;
+    const QB_Box b = box.within(canvas_->width(), canvas_->height());
+    if (b.empty()) return;
+    // Premultiplied colour is the colour over black; the screen ignores alpha.
+    const uint32_t* pixels = qbCanvasPixels(*canvas_);
+    const size_t width = static_cast<size_t>(canvas_->width());
+    for (int32_t y = b.top; y < b.bottom; ++y)
+        std::memcpy(screen_ + y * width + b.left, pixels + y * width + b.left, sizeof(uint32_t) * b.width());
+    GdiFlush();
+    if (HDC dc = GetDC(window_)) {
+        BitBlt(dc, b.left, b.top, b.width(), b.height(), memoryDc_, b.left, b.top, SRCCOPY);
+        ReleaseDC(window_, dc);
+    }
+}
+
+void Win32Window::paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window_, &ps);
+    if (dc != nullptr) {
+        const RECT& r = ps.rcPaint;
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memoryDc_, r.left, r.top, SRCCOPY);
+    }
+    EndPaint(window_, &ps);
+}
+
+void Win32Window::pumpEvents() {
+    if (busy_) return;
+    busy_ = true;
+    // The host's message loop dispatches our messages too; this takes those still waiting,
+    // for hosts that idle the editor before they pump.
+    MSG msg;
+    for (int n = 0; n < kMaxMessagesPerPump && alive_ && PeekMessageW(&msg, window_, 0, 0, PM_REMOVE); ++n) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    // Delivery may take the focus or close a menu; anything it causes is queued behind.
+    while (!queue_.empty()) {
+        const QB_InputEvent event = queue_.front();
+        queue_.pop_front();
+        if (inputListener_ != nullptr) inputListener_->onInput(event);
+    }
+    busy_ = false;
+}
+
+LRESULT CALLBACK Win32Window::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    LRESULT result = 0;
+    if (self != nullptr && self->window_ == window && self->handle(message, wParam, lParam, &result)) return result;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    QB_InputEvent out{};
+    switch (message) {
+        case WM_DESTROY:
+            // The host destroyed the parent, or the destructor this window.
+            alive_ = false;
+            focused_ = false;
+            return false;
+        case WM_ERASEBKGND:
+            *result = 1;  // WM_PAINT covers everything: no flash of a background first
+            return true;
+        case WM_PAINT:
+            paint();
+            return true;
+        case WM_TIMER:
+            if (wParam != kFrameTimerId) return false;
+            if (!busy_ && tick_) {
+                busy_ = true;
+                tick_();
+                busy_ = false;
+            }
+            return true;
+        case WM_LBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            mouseButton(message, wParam, lParam, true);
+            return true;
+        case WM_LBUTTONUP:
+        case WM_MBUTTONUP:
+        case WM_RBUTTONUP:
+            mouseButton(message, wParam, lParam, false);
+            return true;
+        case WM_MOUSEMOVE:
+            mouseMove(wParam, lParam);
+            return true;
+        case WM_MOUSELEAVE:
+            trackingLeave_ = false;
+            out.type = QB_InputEvent::Type::mouseLeft;
+            out.x = lastX_;
+            out.y = lastY_;
+            out.buttons = qbWin32ModifierBits();
+            queue(out);
+            return true;
+        case WM_MOUSEWHEEL:
+            wheel(wParam, lParam);
+            return true;
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            key(message, wParam);
+            return true;
+        case WM_CHAR:
+            character(wParam);
+            return true;
+        case WM_GETDLGCODE:
+            // Inside a host's dialog, Enter, Escape, Tab and the arrows still reach us.
+            *result = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTTAB;
+            return true;
+        case WM_KILLFOCUS:
+            if (!focused_) return false;
+            focused_ = false;
+            previousFocus_ = nullptr;
+            out.type = QB_InputEvent::Type::focusLost;
+            queue(out);
+            return false;
+        default:
+            return false;
+    }
+}
+
+void Win32Window::mouseButton(UINT message, WPARAM wParam, LPARAM lParam, bool down) {
+    const uint32_t bit = qbWin32ButtonBit(message);
+    QB_InputEvent out{};
+    out.x = GET_X_LPARAM(lParam);
+    out.y = GET_Y_LPARAM(lParam);
+    lastX_ = out.x;
+    lastY_ = out.y;
+    const uint32_t state = qbWin32MouseBits(static_cast<uint32_t>(wParam), altDown());
+    if (down) {
+        // The window keeps the mouse while a button is held, as an X client's implicit grab.
+        if (GetCapture() != window_) SetCapture(window_);
+        out.type = QB_InputEvent::Type::mouseDown;
+        out.buttons = state | bit;
+        if (clicks_.press(bit, out.x, out.y, static_cast<uint32_t>(GetMessageTime()), GetDoubleClickTime()))
+            out.buttons |= kQbDoubleClick;
+    } else {
+        out.type = QB_InputEvent::Type::mouseUp;
+        out.buttons = state & ~bit;
+        if ((out.buttons & (kQbLeftButton | kQbMiddleButton | kQbRightButton)) == 0 && GetCapture() == window_)
+            ReleaseCapture();
+    }
+    queue(out);
+}
+
+void Win32Window::mouseMove(WPARAM wParam, LPARAM lParam) {
+    if (!trackingLeave_) {
+        TRACKMOUSEEVENT track{};
+        track.cbSize = sizeof track;
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = window_;
+        trackingLeave_ = TrackMouseEvent(&track) != 0;
+    }
+    QB_InputEvent out{};
+    out.type = QB_InputEvent::Type::mouseMove;
+    out.x = GET_X_LPARAM(lParam);
+    out.y = GET_Y_LPARAM(lParam);
+    out.buttons = qbWin32MouseBits(static_cast<uint32_t>(wParam), altDown());
+    lastX_ = out.x;
+    lastY_ = out.y;
+    // Only the latest of consecutive moves counts.
+    if (!queue_.empty() && queue_.back().type == out.type) queue_.back() = out;
+    else queue(out);
+}
+
+void Win32Window::wheel(WPARAM wParam, LPARAM lParam) {
+    // Screen coordinates; one event a whole notch (WHEEL_DELTA), positive away from the user.
+    POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ScreenToClient(window_, &p);
+    wheelRemainder_ += GET_WHEEL_DELTA_WPARAM(wParam);
+    QB_InputEvent out{};
+    out.type = QB_InputEvent::Type::wheel;
+    out.x = p.x;
+    out.y = p.y;
+    out.buttons = qbWin32MouseBits(GET_KEYSTATE_WPARAM(wParam), altDown());
+    while (wheelRemainder_ >= WHEEL_DELTA || wheelRemainder_ <= -WHEEL_DELTA) {
+        out.wheel = wheelRemainder_ > 0 ? 1.f : -1.f;
+        wheelRemainder_ -= wheelRemainder_ > 0 ? WHEEL_DELTA : -WHEEL_DELTA;
+        queue(out);
+    }
+}
+
+void Win32Window::key(UINT message, WPARAM wParam) {
+    const UINT vk = static_cast<UINT>(wParam);
+    // A key that types text is reported once, by its WM_CHAR, with the text.
+    const bool typesText = (MapVirtualKeyW(vk, MAPVK_VK_TO_CHAR) & 0x7fffffffu) != 0;
+    QB_InputEvent out{};
+    out.key = qbWin32Key(vk, typesText);
+    if (message == WM_KEYDOWN && out.key == QB_Key::character) return;
+    if (out.key == QB_Key::character) out.key = QB_Key::other;  // its release: the text is gone
+    out.type = message == WM_KEYDOWN ? QB_InputEvent::Type::keyDown : QB_InputEvent::Type::keyUp;
+    out.x = lastX_;
+    out.y = lastY_;
+    out.buttons = qbWin32ModifierBits();
+    queue(out);
+}
+
+void Win32Window::character(WPARAM wParam) {
+    QB_InputEvent out{};
+    // Enter, Escape, Backspace and Tab type control characters: their WM_KEYDOWN told them.
+    if (!characters_.feed(static_cast<uint32_t>(wParam), out.text)) return;
+    out.type = QB_InputEvent::Type::keyDown;
+    out.key = QB_Key::character;
+    out.x = lastX_;
+    out.y = lastY_;
+    out.buttons = qbWin32ModifierBits();
+    queue(out);
+}
+
+void Win32Window::takeKeyboardFocus() {
+    if (!alive_) return;
+    HWND current = GetFocus();
+    if (current != window_) previousFocus_ = current;
+    SetFocus(window_);
+    focused_ = true;
+}
+
+void Win32Window::releaseKeyboardFocus() {
+    if (!focused_) return;
+    focused_ = false;  // before SetFocus, whose WM_KILLFOCUS is then no loss
+    if (!alive_) return;
+    // Someone else has taken it since: leave it there.
+    if (GetFocus() == window_) {
+        HWND back = previousFocus_ != nullptr && IsWindow(previousFocus_) ? previousFocus_ : GetParent(window_);
+        SetFocus(back);
+    }
+    previousFocus_ = nullptr;
+}
+
+}  // namespace
 
 std::unique_ptr<QB_Window> QB_Window::createChild(void* parent, void* hostDisplay, int32_t width, int32_t height,
                                                   QB_WindowListener* listener) {
-    return nullptr;
+    HWND parentWindow = static_cast<HWND>(parent);
+    if (parentWindow == nullptr || width <= 0 || height <= 0 || !IsWindow(parentWindow)) return nullptr;
+    auto window = std::make_unique<Win32Window>(listener);
+    if (!window->create(parentWindow, width, height)) return nullptr;
+    return window;
 }

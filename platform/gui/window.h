@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gui/canvas.h"
 
@@ -94,6 +95,21 @@ public:
     // calls tick every periodMs from there while it exists, and answers true; the others
     // answer false and leave the timing to their owner.
     virtual bool runTimer(uint32_t periodMs, std::function<void()> tick) { return false; }
+
+    // ---- the system's own pop-up menu and tooltip, where it has them (Win32). Windows
+    // without them answer false and the toolkit draws its own in the back buffer.
+    // Shows a pop-up menu with its top-left corner at (x, y) of the window: the entries
+    // (UTF-8) with check marks where checked says, a new column after every
+    // rowsPerColumn entries. Returns once it has closed, with *chosen the index of the
+    // entry chosen or -1 when it was dismissed.
+    virtual bool popupMenu(const std::vector<std::string>& entries, const std::vector<bool>& checked,
+                           int32_t rowsPerColumn, int32_t x, int32_t y, int32_t* chosen) {
+        return false;
+    }
+    // Shows text (UTF-8, "\n" breaks lines) in a tooltip near (x, y) of the window, in
+    // place of any shown before; hideTooltip takes it away.
+    virtual bool showTooltip(const std::string& text, int32_t x, int32_t y) { return false; }
+    virtual void hideTooltip() {}
 
     // Who receives the input from now on (the window's creator may hand it on).
     void setListener(QB_WindowListener* listener) { inputListener_ = listener; }

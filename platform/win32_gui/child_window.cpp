@@ -4,6 +4,7 @@
 // the host has destroyed the parent (and with it this window), nothing touches the
 // native window again.
 #include <windows.h>
+#include <commctrl.h>
 #include <ole2.h>
 #include <windowsx.h>
 
@@ -14,10 +15,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/gui/input_logic.h"
 #include "platform/gui/window.h"
 #include "platform/win32/module_handle.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32_gui/gdiplus_surface.h"
 #include "platform/win32_gui/win32_input.h"
 
@@ -88,6 +91,10 @@ public:
     uint32_t doubleClickTime() const override { return GetDoubleClickTime(); }
     bool alive() const override { return alive_; }
     bool runTimer(uint32_t periodMs, std::function<void()> tick) override;
+    bool popupMenu(const std::vector<std::string>& entries, const std::vector<bool>& checked, int32_t rowsPerColumn,
+                   int32_t x, int32_t y, int32_t* chosen) override;
+    bool showTooltip(const std::string& text, int32_t x, int32_t y) override;
+    void hideTooltip() override;
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -123,8 +130,10 @@ private:
     bool focused_ = false;
     HWND previousFocus_ = nullptr;
     std::function<void()> tick_;
-    // A pump or a tick is running: a timer message dispatched inside it waits its turn.
+    // A pump, a tick or a menu is running: a timer message dispatched inside it (a menu's
+    // own message loop dispatches them) waits its turn.
     bool busy_ = false;
+    HWND tooltip_ = nullptr;  // the common tooltip control, made when first needed
 };
 
 bool Win32Window::create(HWND parent, int32_t width, int32_t height) {
@@ -178,6 +187,75 @@ bool Win32Window::runTimer(uint32_t periodMs, std::function<void()> tick) {
     if (!alive_) return false;
     tick_ = std::move(tick);
     return SetTimer(window_, kFrameTimerId, periodMs, nullptr) != 0;
+}
+
+bool Win32Window::popupMenu(const std::vector<std::string>& entries, const std::vector<bool>& checked,
+                            int32_t rowsPerColumn, int32_t x, int32_t y, int32_t* chosen) {
+    *chosen = -1;
+    if (!alive_ || entries.empty()) return false;
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return false;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        UINT flags = MF_STRING;
+        if (i < checked.size() && checked[i]) flags |= MF_CHECKED;
+        if (rowsPerColumn > 0 && i > 0 && i % static_cast<size_t>(rowsPerColumn) == 0) flags |= MF_MENUBARBREAK;
+        // Command 0 means "dismissed": entry i is command i + 1.
+        AppendMenuW(menu, flags, i + 1, qbWide(entries[i]).c_str());
+    }
+    POINT at{x, y};
+    ClientToScreen(window_, &at);
+    const bool wasBusy = busy_;
+    busy_ = true;
+    const BOOL command = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY |
+                                              TPM_LEFTBUTTON | TPM_RIGHTBUTTON,
+                                        at.x, at.y, 0, window_, nullptr);
+    busy_ = wasBusy;
+    DestroyMenu(menu);
+    if (command > 0 && static_cast<size_t>(command) <= entries.size()) *chosen = command - 1;
+    return true;
+}
+
+bool Win32Window::showTooltip(const std::string& text, int32_t x, int32_t y) {
+    if (!alive_) return false;
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;  // what every version of the control reads
+    tool.hwnd = window_;
+    tool.uId = 1;
+    if (tooltip_ == nullptr) {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                                   ownInstance(), nullptr);
+        if (tooltip_ == nullptr) return false;
+        // Placed where we say, shown while we say: the toolkit keeps the timing.
+        tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        // A maximum width makes the control break lines at line feeds.
+        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 800);
+    }
+    std::wstring wide;
+    for (wchar_t c : qbWide(text)) {
+        if (c == L'\n') wide += L'\r';
+        wide += c;
+    }
+    tool.lpszText = wide.data();
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    POINT at{x, y};
+    ClientToScreen(window_, &at);
+    SendMessageW(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(tooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    return true;
+}
+
+void Win32Window::hideTooltip() {
+    if (!alive_ || tooltip_ == nullptr) return;
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = window_;
+    tool.uId = 1;
+    SendMessageW(tooltip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
 void Win32Window::show(const QB_Box& box) {
@@ -241,9 +319,12 @@ bool Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     QB_InputEvent out{};
     switch (message) {
         case WM_DESTROY:
-            // The host destroyed the parent, or the destructor this window.
+            // The host destroyed the parent, or the destructor this window. The tooltip is
+            // owned by the host's top-level window, so it goes by hand.
             alive_ = false;
             focused_ = false;
+            if (tooltip_ != nullptr) DestroyWindow(tooltip_);
+            tooltip_ = nullptr;
             return false;
         case WM_ERASEBKGND:
             *result = 1;  // WM_PAINT covers everything: no flash of a background first

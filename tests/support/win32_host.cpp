@@ -146,22 +146,21 @@ HWND Win32TestHost::child() const {
     return all.empty() ? nullptr : all.front();
 }
 
+namespace {
+BOOL CALLBACK countNested(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+BOOL CALLBACK countWithNested(HWND window, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    EnumChildWindows(window, countNested, count);
+    return TRUE;
+}
+}  // namespace
+
 int Win32TestHost::threadWindows() {
     int n = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM count) -> BOOL {
-            ++*reinterpret_cast<int*>(count);
-            EnumChildWindows(
-                window,
-                [](HWND, LPARAM nested) -> BOOL {
-                    ++*reinterpret_cast<int*>(nested);
-                    return TRUE;
-                },
-                count);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&n));
+    EnumThreadWindows(GetCurrentThreadId(), countWithNested, reinterpret_cast<LPARAM>(&n));
     return n;
 }
 
@@ -237,6 +236,54 @@ void Win32TestHost::key(UINT virtualKey) {
 
 void Win32TestHost::type(const std::string& utf8) {
     for (wchar_t unit : qbWide(utf8)) post(WM_CHAR, static_cast<WPARAM>(unit), 1);
+}
+
+HWND Win32TestHost::openMenu() {
+    HWND menu = FindWindowW(L"#32768", nullptr);  // the class of the system's pop-up menus
+    return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+Win32TestHost::MenuSeen Win32TestHost::useMenu(int choose, int timeoutMs) {
+    MenuSeen seen;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    HWND window = nullptr;
+    while ((window = openMenu()) == nullptr && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    HMENU menu = window != nullptr ? reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0)) : nullptr;
+    if (menu == nullptr) return seen;
+    seen.opened = true;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        std::string utf8;
+        for (const wchar_t* c = text; *c != 0; ++c) utf8 += static_cast<char>(*c);  // the entries are ASCII
+        seen.entries.push_back(utf8);
+        const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        if (state & MF_CHECKED) seen.checked.push_back(i);
+        if (i == 0 || (state & MF_MENUBARBREAK)) ++seen.columns;
+    }
+    RECT r{};
+    if (choose < 0 || !GetMenuItemRect(nullptr, menu, static_cast<UINT>(choose), &r)) {
+        PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 1);
+        return seen;
+    }
+    // Absolute mouse positions are in 65536ths of the primary screen.
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    const LONG x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    INPUT input[3] = {};
+    for (INPUT& i : input) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = static_cast<LONG>((x * 65536 + w / 2) / w);
+        i.mi.dy = static_cast<LONG>((y * 65536 + h / 2) / h);
+    }
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input[0], sizeof(INPUT));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the menu follows the pointer first
+    SendInput(2, &input[1], sizeof(INPUT));
+    return seen;
 }
 
 void Win32TestHost::pump() {

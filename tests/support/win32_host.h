@@ -60,6 +60,20 @@ public:
     void key(UINT virtualKey);
     void type(const std::string& utf8);
 
+    // The system's pop-up menu as the user meets it, from another thread while the
+    // editor's thread is inside it: waits up to timeoutMs for it to open, reads its
+    // entries, then clicks entry choose with the mouse (SendInput), or presses Escape when
+    // choose is -1.
+    struct MenuSeen {
+        bool opened = false;
+        std::vector<std::string> entries;
+        std::vector<int> checked;  // indexes of the entries with a check mark
+        int columns = 0;           // entries that start a column, the first one included
+    };
+    static MenuSeen useMenu(int choose, int timeoutMs = 3000);
+    // The system's pop-up menu window when one is open, else nullptr.
+    static HWND openMenu();
+
     // Dispatches every message waiting for this thread, as a host's loop does.
     static void pump();
     // Pumps, then calls seen until it answers true or timeoutMs pass. Answers the last

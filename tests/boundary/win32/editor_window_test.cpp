@@ -6,6 +6,8 @@
 
 #include "support/win32_host.h"
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -262,42 +264,87 @@ TEST_F(Win32Editor, TypingIntoTheBasicReadoutTakesTheKeyboardAndGivesItBackAfter
     EXPECT_EQ(GetFocus(), host.parent()) << "the keyboard goes back after Enter";
 }
 
-TEST_F(Win32Editor, RightClickingResponseOpensTheMidiLearnMenuAndChoosingCc7LetsCc7DriveIt) {
+// The system's tooltip window showing, and its text; nullptr when none shows.
+HWND shownTooltip(HWND tool, std::string* text) {
+    HWND tip = FindWindowW(L"tooltips_class32", nullptr);
+    if (tip == nullptr || !IsWindowVisible(tip)) return nullptr;
+    wchar_t buffer[80] = {};
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = tool;
+    info.uId = 1;
+    info.lpszText = buffer;
+    SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
+    text->clear();
+    for (const wchar_t* c = buffer; *c != 0; ++c) *text += static_cast<char>(*c);  // ASCII
+    return tip;
+}
+
+TEST_F(Win32Editor, TheSystemsTooltipShowsAfterTheMouseRestsHalfASecondAndGoesWithAPress) {
     ASSERT_TRUE(open());
     idleFor(50);
-    const std::vector<uint32_t> closed = host.screenshot().pixels;
+    std::string text;
+    host.move(31, 235);  // over the reset button
+    idleFor(200);
+    EXPECT_EQ(shownTooltip(host.child(), &text), nullptr);
+    EXPECT_TRUE(idleUntil([&] { return shownTooltip(host.child(), &text) != nullptr; }, 2000));
+    EXPECT_EQ(text, "Resets all Sliders to Zero");
+    RECT tip{};
+    GetWindowRect(FindWindowW(L"tooltips_class32", nullptr), &tip);
+    EXPECT_GE(tip.left, 31);
+    EXPECT_GE(tip.top, 235) << "below and right of the pointer";
+    host.click(300, 20);
+    EXPECT_TRUE(idleUntil([&] { return shownTooltip(host.child(), &text) == nullptr; }));
+}
+
+// The editor's thread is inside the system's menu until it closes: a second thread plays
+// the user.
+Win32TestHost::MenuSeen rightClickAndUseMenu(Win32TestHost& host, VstHost& plugin, int x, int y, int choose) {
+    Win32TestHost::MenuSeen seen;
+    std::atomic<bool> done{false};
+    std::thread user([&] {
+        seen = Win32TestHost::useMenu(choose);
+        done.store(true);
+    });
+    host.click(x, y, 3);
+    host.waitUntil([&] {
+        plugin.dispatch(effEditIdle);
+        return done.load() && Win32TestHost::openMenu() == nullptr;
+    });
+    user.join();
+    return seen;
+}
+
+TEST_F(Win32Editor, RightClickingResponseOpensTheSystemsMidiLearnMenuAndChoosingCc7LetsCc7DriveIt) {
+    ASSERT_TRUE(open());
+    idleFor(50);
     host.click(70, 419, 3);  // a style button is no host parameter: nothing opens
     idleFor(80);
-    EXPECT_EQ(host.screenshot().pixels, closed);
+    EXPECT_EQ(Win32TestHost::openMenu(), nullptr);
 
-    host.click(kResponseX, kResponseY, 3);
-    Win32Screenshot shot;
-    idleUntil([&] {
-        shot = host.screenshot();
-        return menuLeftEdge(shot, 245) >= 0;
-    });
-    // The list is 26 rows of 16 pixels from 4 pixels below its top, which sits at the
-    // bottom of the window: entry 8 ("CC 7") is in the first column.
-    const int top = kHeight - (26 * 16 + 8);
-    const int left = menuLeftEdge(shot, top + 4 + 8 * 16 + 8);
-    ASSERT_GE(left, 0);
-    host.click(left + 30, top + 4 + 8 * 16 + 8);
-    idleFor(50);
-    EXPECT_EQ(host.screenshot().pixels, closed) << "the menu closed";
-
+    Win32TestHost::MenuSeen seen = rightClickAndUseMenu(host, plugin, kResponseX, kResponseY, 8);
+    ASSERT_TRUE(seen.opened);
+    ASSERT_EQ(seen.entries.size(), 129u);
+    EXPECT_EQ(seen.entries[0], "None");
+    EXPECT_EQ(seen.entries[8], "CC 7");
+    EXPECT_EQ(seen.checked, std::vector<int>{0}) << "nothing assigned yet";
+    EXPECT_EQ(seen.columns, 5) << "26 entries a column, as the toolkit's own list";
     VstMidiEvent cc{kVstMidiType, sizeof(VstMidiEvent), 0, 0, 0, 0, {static_cast<char>(0xB0), 7, 127, 0}, 0, 0, 0, 0};
     VstEvents events{1, 0, {reinterpret_cast<VstEvent*>(&cc), nullptr}};
     plugin.dispatch(effProcessEvents, 0, 0, &events);
     EXPECT_FLOAT_EQ(plugin.getParameter(C::kResponse), 1.f);
 
-    // Dismissed with Escape, the menu changes nothing.
-    host.click(kResponseX, kResponseY, 3);
-    EXPECT_TRUE(idleUntil([&] { return menuLeftEdge(host.screenshot(), 245) >= 0; }));
-    host.key(VK_ESCAPE);
-    idleUntil([&] { return menuLeftEdge(host.screenshot(), 245) < 0; });
+    // Dismissed with Escape, the menu changes nothing; it shows the assignment.
+    seen = rightClickAndUseMenu(host, plugin, kResponseX, kResponseY, -1);
+    ASSERT_TRUE(seen.opened);
+    EXPECT_EQ(seen.checked, std::vector<int>{8});
     cc.midiData[2] = 0;
     plugin.dispatch(effProcessEvents, 0, 0, &events);
     EXPECT_FLOAT_EQ(plugin.getParameter(C::kResponse), 0.f);
+    // The editor goes on: a host change still shows.
+    const std::vector<uint32_t> before = area(host.screenshot(), 50, 130, 94, 342);
+    plugin.setParameter(C::kBass, 1.f);
+    EXPECT_TRUE(idleUntil([&] { return area(host.screenshot(), 50, 130, 94, 342) != before; }));
 }
 
 }  // namespace

@@ -110,6 +110,18 @@ public:
     // place of any shown before; hideTooltip takes it away.
     virtual bool showTooltip(const std::string& text, int32_t x, int32_t y) { return false; }
     virtual void hideTooltip() {}
+    // Edits text (UTF-8) in the system's edit field over box of the window, all of it
+    // selected, with the keyboard taken from the host. When the user ends it (Enter keeps
+    // the text, Escape does not, a lost focus keeps it), ended(accepted) is called from a
+    // later pumpEvents; the field stays until endTextEdit.
+    virtual bool beginTextEdit(const QB_Box& box, const std::string& text, const QB_Font& font,
+                               std::function<void(bool accepted)> ended) {
+        return false;
+    }
+    // The text in the field now.
+    virtual std::string editedText() const { return {}; }
+    // Takes the field away (without calling ended) and gives the keyboard back.
+    virtual void endTextEdit() {}
 
     // Who receives the input from now on (the window's creator may hand it on).
     void setListener(QB_WindowListener* listener) { inputListener_ = listener; }

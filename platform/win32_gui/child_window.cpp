@@ -95,9 +95,16 @@ public:
                    int32_t x, int32_t y, int32_t* chosen) override;
     bool showTooltip(const std::string& text, int32_t x, int32_t y) override;
     void hideTooltip() override;
+    bool beginTextEdit(const QB_Box& box, const std::string& text, const QB_Font& font,
+                       std::function<void(bool accepted)> ended) override;
+    std::string editedText() const override;
+    void endTextEdit() override;
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK editProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self);
+    void editEnded(bool accepted);
     bool handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     void mouseButton(UINT message, WPARAM wParam, LPARAM lParam, bool down);
     void mouseMove(WPARAM wParam, LPARAM lParam);
@@ -134,6 +141,12 @@ private:
     // own message loop dispatches them) waits its turn.
     bool busy_ = false;
     HWND tooltip_ = nullptr;  // the common tooltip control, made when first needed
+    // The edit control of an in-place edit, its font, and how its user ended it (waiting
+    // for the next pump).
+    HWND edit_ = nullptr;
+    HFONT editFont_ = nullptr;
+    std::function<void(bool)> editEnded_;
+    enum class EditEnd { none, accepted, cancelled } editEnd_ = EditEnd::none;
 };
 
 bool Win32Window::create(HWND parent, int32_t width, int32_t height) {
@@ -160,13 +173,14 @@ bool Win32Window::create(HWND parent, int32_t width, int32_t height) {
 
     className_ = WindowClass::acquire(&Win32Window::procedure);
     if (className_ == nullptr) return false;
-    window_ = CreateWindowExW(0, className_, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, width, height, parent,
+    window_ = CreateWindowExW(0, className_, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, width, height, parent,
                               nullptr, ownInstance(), this);
     alive_ = window_ != nullptr;
     return alive_;
 }
 
 Win32Window::~Win32Window() {
+    endTextEdit();
     releaseKeyboardFocus();
     if (alive_) {
         KillTimer(window_, kFrameTimerId);
@@ -179,6 +193,7 @@ Win32Window::~Win32Window() {
         DeleteDC(memoryDc_);
     }
     if (dib_ != nullptr) DeleteObject(dib_);
+    if (editFont_ != nullptr) DeleteObject(editFont_);
     canvas_.reset();
     if (oleInitialised_) OleUninitialize();
 }
@@ -258,6 +273,83 @@ void Win32Window::hideTooltip() {
     SendMessageW(tooltip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
+bool Win32Window::beginTextEdit(const QB_Box& box, const std::string& text, const QB_Font& font,
+                                std::function<void(bool accepted)> ended) {
+    if (!alive_) return false;
+    endTextEdit();
+    edit_ = CreateWindowExW(0, L"EDIT", qbWide(text).c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL,
+                            box.left, box.top, box.width(), box.height(), window_, nullptr, ownInstance(), nullptr);
+    if (edit_ == nullptr) return false;
+    if (!SetWindowSubclass(edit_, &Win32Window::editProcedure, 1, reinterpret_cast<DWORD_PTR>(this))) {
+        DestroyWindow(edit_);
+        edit_ = nullptr;
+        return false;
+    }
+    if (editFont_ != nullptr) DeleteObject(editFont_);
+    editFont_ = CreateFontW(-static_cast<int>(font.size + 0.5), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                            FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                            DEFAULT_PITCH, qbWide(font.family != nullptr ? font.family : "Arial").c_str());
+    if (editFont_ != nullptr) SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(editFont_), FALSE);
+    SendMessageW(edit_, EM_LIMITTEXT, 255, 0);
+    SendMessageW(edit_, EM_SETSEL, 0, -1);
+    editEnded_ = std::move(ended);
+    editEnd_ = EditEnd::none;
+    HWND current = GetFocus();
+    if (current != window_ && current != edit_) previousFocus_ = current;
+    focused_ = true;
+    SetFocus(edit_);
+    return true;
+}
+
+std::string Win32Window::editedText() const {
+    if (edit_ == nullptr) return {};
+    const int n = GetWindowTextLengthW(edit_);
+    std::wstring wide(static_cast<size_t>(n) + 1, L'\0');
+    wide.resize(static_cast<size_t>(GetWindowTextW(edit_, wide.data(), n + 1)));
+    return qbNarrow(wide);
+}
+
+void Win32Window::endTextEdit() {
+    editEnded_ = nullptr;
+    editEnd_ = EditEnd::none;
+    if (edit_ == nullptr) return;
+    HWND edit = edit_;
+    edit_ = nullptr;  // its focus loss below is no end by the user
+    const bool hadFocus = GetFocus() == edit;
+    RemoveWindowSubclass(edit, &Win32Window::editProcedure, 1);
+    if (hadFocus) SetFocus(window_);  // so releasing the keyboard finds it with us
+    DestroyWindow(edit);
+    releaseKeyboardFocus();
+}
+
+void Win32Window::editEnded(bool accepted) {
+    if (editEnd_ == EditEnd::none) editEnd_ = accepted ? EditEnd::accepted : EditEnd::cancelled;
+}
+
+LRESULT CALLBACK Win32Window::editProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                            DWORD_PTR data) {
+    auto* self = reinterpret_cast<Win32Window*>(data);
+    switch (message) {
+        case WM_GETDLGCODE:
+            return DLGC_WANTALLKEYS | DefSubclassProc(edit, message, wParam, lParam);
+        case WM_KEYDOWN:
+            if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
+                if (self->edit_ == edit) self->editEnded(wParam == VK_RETURN);
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            if (wParam == L'\r' || wParam == 0x1b) return 0;  // no beep for the keys above
+            break;
+        case WM_KILLFOCUS:
+            if (self->edit_ == edit) self->editEnded(true);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
 void Win32Window::show(const QB_Box& box) {
     if (!alive_) return;
     const QB_Box b = box.within(canvas_->width(), canvas_->height());
@@ -300,6 +392,12 @@ void Win32Window::pumpEvents() {
         queue_.pop_front();
         if (inputListener_ != nullptr) inputListener_->onInput(event);
     }
+    if (editEnd_ != EditEnd::none && editEnded_) {
+        const bool accepted = editEnd_ == EditEnd::accepted;
+        editEnd_ = EditEnd::none;
+        std::function<void(bool)> ended = editEnded_;  // it may end the edit, and with it editEnded_
+        ended(accepted);
+    }
     busy_ = false;
 }
 
@@ -325,6 +423,8 @@ bool Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
             focused_ = false;
             if (tooltip_ != nullptr) DestroyWindow(tooltip_);
             tooltip_ = nullptr;
+            edit_ = nullptr;  // a child: it goes with this window
+            editEnded_ = nullptr;
             return false;
         case WM_ERASEBKGND:
             *result = 1;  // WM_PAINT covers everything: no flash of a background first
@@ -376,7 +476,8 @@ bool Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
             *result = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTTAB;
             return true;
         case WM_KILLFOCUS:
-            if (!focused_) return false;
+            // To the in-place edit field: still ours.
+            if (!focused_ || (edit_ != nullptr && reinterpret_cast<HWND>(wParam) == edit_)) return false;
             focused_ = false;
             previousFocus_ = nullptr;
             out.type = QB_InputEvent::Type::focusLost;

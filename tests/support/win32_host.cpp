@@ -228,14 +228,20 @@ void Win32TestHost::wheel(int x, int y, int notches) {
          MAKELPARAM(x_ + x, y_ + y));
 }
 
+HWND Win32TestHost::keyTarget() const {
+    // Keys go to the focus: the child, or a field inside it.
+    HWND target = child(), focus = GetFocus();
+    return focus != nullptr && target != nullptr && IsChild(target, focus) ? focus : target;
+}
+
 void Win32TestHost::key(UINT virtualKey) {
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
-    post(WM_KEYDOWN, virtualKey, 1 | scan);
-    post(WM_KEYUP, virtualKey, 1 | scan | (LPARAM{3} << 30));
+    PostMessageW(keyTarget(), WM_KEYDOWN, virtualKey, 1 | scan);
+    PostMessageW(keyTarget(), WM_KEYUP, virtualKey, 1 | scan | (LPARAM{3} << 30));
 }
 
 void Win32TestHost::type(const std::string& utf8) {
-    for (wchar_t unit : qbWide(utf8)) post(WM_CHAR, static_cast<WPARAM>(unit), 1);
+    for (wchar_t unit : qbWide(utf8)) PostMessageW(keyTarget(), WM_CHAR, static_cast<WPARAM>(unit), 1);
 }
 
 HWND Win32TestHost::openMenu() {

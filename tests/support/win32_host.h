@@ -56,7 +56,9 @@ public:
     void drag(int fromX, int fromY, int toX, int toY, int button = 1, int steps = 4);
     // Wheel notches at (x, y): positive away from the user.
     void wheel(int x, int y, int notches);
-    // A key press and release of a virtual key; text typed as WM_CHAR units.
+    // A key press and release of a virtual key; text typed as WM_CHAR units. Both go to
+    // the window with the keyboard focus when it is the child or inside it, else to the
+    // child.
     void key(UINT virtualKey);
     void type(const std::string& utf8);
 
@@ -86,6 +88,7 @@ public:
 private:
     WPARAM heldFlags(uint32_t modifiers) const;
     void post(UINT message, WPARAM wParam, LPARAM lParam) const;
+    HWND keyTarget() const;
 
     bool usable_ = false;
     HWND parent_ = nullptr;

@@ -249,19 +249,43 @@ TEST_F(Win32Editor, DraggingResponseThirtyPixelsUpMovesItByHalfAThirdWithShiftAS
     }
 }
 
-TEST_F(Win32Editor, TypingIntoTheBasicReadoutTakesTheKeyboardAndGivesItBackAfterEnter) {
+// The system's edit field inside the editor's window, or nullptr.
+HWND editField(HWND editor) { return FindWindowExW(editor, nullptr, L"EDIT", nullptr); }
+
+TEST_F(Win32Editor, TypingIntoTheBasicReadoutsEditFieldSetsItAndKeysGoBackToTheHostAfterEnter) {
     ASSERT_TRUE(open());
     idleFor(50);
     SetFocus(host.parent());
     host.click(169, 345);
-    idleUntil([&] { return GetFocus() == host.child(); });
-    EXPECT_EQ(GetFocus(), host.child()) << "editing takes the keyboard";
+    idleUntil([&] { return editField(host.child()) != nullptr; });
+    HWND field = editField(host.child());
+    ASSERT_NE(field, nullptr) << "the system's edit field";
+    EXPECT_EQ(GetFocus(), field) << "editing takes the keyboard";
+    RECT r;
+    GetWindowRect(field, &r);
+    EXPECT_EQ(r.left, 144);  // over the readout
+    EXPECT_EQ(r.right - r.left, 50);
     host.type("2.5");
     host.key(VK_RETURN);
     idleUntil([&] { return plugin.getParameter(C::kBasic) == 0.75f; });
     EXPECT_EQ(plugin.getParameter(C::kBasic), 0.75f);
-    idleUntil([&] { return GetFocus() == host.parent(); });
+    EXPECT_EQ(editField(host.child()), nullptr);
     EXPECT_EQ(GetFocus(), host.parent()) << "the keyboard goes back after Enter";
+
+    // Escape keeps the old value; a click elsewhere keeps what was typed.
+    host.click(169, 345);
+    idleUntil([&] { return editField(host.child()) != nullptr; });
+    host.type("-1");
+    host.key(VK_ESCAPE);
+    idleUntil([&] { return editField(host.child()) == nullptr; });
+    EXPECT_EQ(plugin.getParameter(C::kBasic), 0.75f);
+    host.click(169, 345);
+    idleUntil([&] { return editField(host.child()) != nullptr; });
+    host.type("-5");
+    host.click(300, 20);
+    idleUntil([&] { return plugin.getParameter(C::kBasic) == 0.f; });
+    EXPECT_EQ(plugin.getParameter(C::kBasic), 0.f);
+    EXPECT_EQ(editField(host.child()), nullptr);
 }
 
 // The system's tooltip window showing, and its text; nullptr when none shows.

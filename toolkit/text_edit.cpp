@@ -35,8 +35,8 @@ void CTextEdit::takeFocus() {
     caret_ = edited_.size();
     frame->setFocusView(this);
     QB_Window* window = frame->window();
-    if (window != nullptr &&
-        window->beginTextEdit(frameRect().box(), text_, font_->font(), [this](bool accepted) { nativeEnded(accepted); })) {
+    auto ended = [this](bool accepted) { nativeEnded(accepted); };
+    if (window != nullptr && window->beginTextEdit(frameRect().box(), text_, font_->font(), ended)) {
         native_ = true;
         return;
     }

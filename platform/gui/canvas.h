@@ -20,7 +20,8 @@ struct QB_Box {
     bool empty() const { return right <= left || bottom <= top; }
     // The part inside a picture of width x height.
     QB_Box within(int32_t width, int32_t height) const {
-        return {left < 0 ? 0 : left, top < 0 ? 0 : top, right > width ? width : right, bottom > height ? height : bottom};
+        return {left < 0 ? 0 : left, top < 0 ? 0 : top, right > width ? width : right,
+                bottom > height ? height : bottom};
     }
 };
 

@@ -173,8 +173,8 @@ bool Win32Window::create(HWND parent, int32_t width, int32_t height) {
 
     className_ = WindowClass::acquire(&Win32Window::procedure);
     if (className_ == nullptr) return false;
-    window_ = CreateWindowExW(0, className_, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, width, height, parent,
-                              nullptr, ownInstance(), this);
+    window_ = CreateWindowExW(0, className_, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                              width, height, parent, nullptr, ownInstance(), this);
     alive_ = window_ != nullptr;
     return alive_;
 }
@@ -277,8 +277,9 @@ bool Win32Window::beginTextEdit(const QB_Box& box, const std::string& text, cons
                                 std::function<void(bool accepted)> ended) {
     if (!alive_) return false;
     endTextEdit();
-    edit_ = CreateWindowExW(0, L"EDIT", qbWide(text).c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL,
-                            box.left, box.top, box.width(), box.height(), window_, nullptr, ownInstance(), nullptr);
+    edit_ = CreateWindowExW(0, L"EDIT", qbWide(text).c_str(),
+                            WS_CHILD | WS_VISIBLE | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL, box.left, box.top,
+                            box.width(), box.height(), window_, nullptr, ownInstance(), nullptr);
     if (edit_ == nullptr) return false;
     if (!SetWindowSubclass(edit_, &Win32Window::editProcedure, 1, reinterpret_cast<DWORD_PTR>(this))) {
         DestroyWindow(edit_);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <thread>
@@ -163,6 +164,17 @@ TEST_F(Win32Editor, AChangeWhileClosedShowsAtTheNextOpen) {
     EXPECT_EQ(differingPixels(screenshotShowing(466, 156, expected.at(466, 156)), expected.pixels), 0);
 }
 
+// Whether the editor's window class is registered: its name holds the DLL's address, so
+// two copies of the DLL keep their classes apart.
+bool editorClassRegistered() {
+    HMODULE dll = GetModuleHandleW(L"OrvanEq.dll");
+    wchar_t name[48];
+    std::swprintf(name, 48, L"OrvanEqView%p", static_cast<void*>(dll));
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
+    return dll != nullptr && GetClassInfoExW(dll, name, &info) != 0;
+}
+
 TEST_F(Win32Editor, OpeningAndClosingFiftyTimesWithAudioRunningLeavesNothingBehind) {
     std::atomic<bool> stop{false};
     std::thread audio([&] {
@@ -171,6 +183,7 @@ TEST_F(Win32Editor, OpeningAndClosingFiftyTimesWithAudioRunningLeavesNothingBehi
     });
     // The first open loads what stays loaded (GDI+, OLE's libraries, fonts).
     ASSERT_TRUE(open());
+    EXPECT_TRUE(editorClassRegistered()) << "the class is named so";
     idleFor(30);
     plugin.dispatch(effEditClose);
     host.destroyParent();
@@ -192,6 +205,7 @@ TEST_F(Win32Editor, OpeningAndClosingFiftyTimesWithAudioRunningLeavesNothingBehi
     EXPECT_EQ(Win32TestHost::guiObjects(GR_GDIOBJECTS), gdi);
     EXPECT_EQ(Win32TestHost::guiObjects(GR_USEROBJECTS), user);
     if (gdi < 0 || user < 0) std::printf("note: the system does not count GDI and USER objects\n");
+    EXPECT_FALSE(editorClassRegistered()) << "the window class goes with the last window";
 
     // The host destroys the parent before closing the editor: nothing goes wrong either.
     ASSERT_TRUE(open());

@@ -133,7 +133,11 @@ bool QB_GUI_Editor::finishOpen(CFrame* frame, bool keeper) {
     frame_->redrawDirty();
     lastHostService_.store(now.time_since_epoch().count(), std::memory_order_relaxed);
     keeperServices_.store(0, std::memory_order_relaxed);
-    if (keeper) {
+    // A window whose system times it on the editor's thread needs no keeper: the window's
+    // own timer services it there, host idle or not.
+    const bool ownTimer = keeper && frame_->window()->runTimer(static_cast<uint32_t>(QB_Frame_Timer::kPeriod.count()),
+                                                               [this] { service(std::chrono::steady_clock::now()); });
+    if (keeper && !ownTimer) {
         keeperStop_ = false;
         keeper_ = std::thread([this] { keeperLoop(); });
     }

@@ -7,10 +7,11 @@
 // at its next service; on the editor's thread itself it applies at once.
 //
 // A host that never calls idle (or stops calling it for kIdleMissing) would leave the
-// window frozen: a keeper thread of the editor's then services it every 14 ms and is the
-// editor's thread while it does. Host calls and the keeper take turns under one lock, so
-// the window, its display connection and the widgets are never touched by two threads at
-// once; the audio thread never takes that lock.
+// window frozen: where the window runs a timer of its own on the editor's thread (Win32),
+// that timer services it every 14 ms; elsewhere a keeper thread of the editor's does, and
+// is the editor's thread while it does. Host calls and the keeper take turns under one
+// lock, so the window, its display connection and the widgets are never touched by two
+// threads at once; the audio thread never takes that lock.
 #pragma once
 
 #include <atomic>

@@ -148,6 +148,13 @@ bool COptionMenu::popup(CFrame* frame, const CPoint& where, Chosen chosen) {
     const int32_t maxRows = std::max<int32_t>(1, (f.height() - 2 * kMargin) / kRow);
     const int32_t columns = (n + maxRows - 1) / maxRows;
     const int32_t rows = (n + columns - 1) / columns;
+    // The system's own menu where the window has one, in the same columns; it returns
+    // once it has closed.
+    int32_t index = -1;
+    if (frame->window()->popupMenu(entries_, checked_, rows, where.x, where.y, &index)) {
+        if (chosen) chosen(index);
+        return true;
+    }
     CDrawContext measure(frame->window()->canvas());
     double widest = 0.0;
     for (const std::string& e : entries_) widest = std::max(widest, measure.getStringWidth(e.c_str(), font_));

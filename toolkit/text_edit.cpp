@@ -34,8 +34,19 @@ void CTextEdit::takeFocus() {
     edited_ = text_;
     caret_ = edited_.size();
     frame->setFocusView(this);
-    if (frame->window() != nullptr) frame->window()->takeKeyboardFocus();
+    QB_Window* window = frame->window();
+    auto ended = [this](bool accepted) { nativeEnded(accepted); };
+    if (window != nullptr && window->beginTextEdit(frameRect().box(), text_, font_->font(), ended)) {
+        native_ = true;
+        return;
+    }
+    if (window != nullptr) window->takeKeyboardFocus();
     invalid();
+}
+
+void CTextEdit::nativeEnded(bool accepted) {
+    cancelled_ = !accepted;
+    looseFocus();
 }
 
 void CTextEdit::looseFocus() {
@@ -44,8 +55,16 @@ void CTextEdit::looseFocus() {
     CFrame* frame = getFrame();
     if (frame != nullptr) {
         if (frame->getFocusView() == this) frame->setFocusView(nullptr);
-        if (frame->window() != nullptr) frame->window()->releaseKeyboardFocus();
+        if (QB_Window* window = frame->window()) {
+            if (native_) {
+                edited_ = window->editedText();
+                window->endTextEdit();
+            } else {
+                window->releaseKeyboardFocus();
+            }
+        }
     }
+    native_ = false;
     const std::string before = text_;
     if (!cancelled_) text_ = edited_;
     invalid();
@@ -94,7 +113,7 @@ void CTextEdit::eraseAfter() {
 }
 
 int32_t CTextEdit::onKeyDown(const CKeyEvent& key) {
-    if (!editing_) return -1;
+    if (!editing_ || native_) return -1;  // the window's own field has the keyboard
     switch (key.key) {
         case QB_Key::character:
             if ((key.modifiers & kControl) != 0) {

@@ -1,7 +1,8 @@
 // A text display that can be edited in place: takeFocus starts editing (the window takes
 // the keyboard from the host), Enter or a lost focus ends it keeping the typed text,
 // Escape ends it restoring the old one. The field shows a caret; left and right, Home and
-// End, Backspace and Delete and select-all (control-A) edit UTF-8 text.
+// End, Backspace and Delete and select-all (control-A) edit UTF-8 text. Where the window
+// has an edit field of the system's own, that field does the editing over the display.
 #pragma once
 
 #include <string>
@@ -39,7 +40,11 @@ private:
     void eraseBefore();
     void eraseAfter();
 
+    // The window's own field ended the editing (accepted: not with Escape).
+    void nativeEnded(bool accepted);
+
     bool editing_ = false;
+    bool native_ = false;  // the window's own field is editing
     bool cancelled_ = false;
     bool allSelected_ = false;
     std::string edited_;

@@ -66,7 +66,7 @@ void CTooltipSupport::onMouseMoved(const CPoint& p) {
         hide();
         resting_ = under;
     }
-    if (box_ == nullptr) {
+    if (!isShowing()) {
         at_ = p;
         since_ = std::chrono::steady_clock::now();
     }
@@ -78,7 +78,7 @@ void CTooltipSupport::viewRemoved(CView* view) {
 }
 
 void CTooltipSupport::idle() {
-    if (box_ != nullptr || resting_ == nullptr || frame_ == nullptr) return;
+    if (isShowing() || resting_ == nullptr || frame_ == nullptr) return;
     if (std::chrono::steady_clock::now() - since_ < delay_) return;
     int32_t size = 0;
     const char* text = resting_->getAttribute(kCViewTooltipAttribute, &size);
@@ -87,6 +87,13 @@ void CTooltipSupport::idle() {
 }
 
 void CTooltipSupport::show(const std::string& text) {
+    // Below and right of the pointer.
+    CCoord x = at_.x + 12, y = at_.y + 18;
+    if (frame_->window()->showTooltip(text, x, y)) {
+        native_ = true;
+        text_ = text;
+        return;
+    }
     std::vector<std::string> lines = linesOf(text);
     auto* font = new CFontDesc("Arial", 11.0);
     CDrawContext measure(frame_->window()->canvas());
@@ -95,8 +102,7 @@ void CTooltipSupport::show(const std::string& text) {
     const CRect& f = frame_->getViewSize();
     const CCoord w = std::min<CCoord>(static_cast<CCoord>(widest) + 2 * kPad + 1, f.width());
     const CCoord h = static_cast<CCoord>(lines.size()) * kLineHeight + kPad;
-    // Below and right of the pointer, moved inside the frame when it would stick out.
-    CCoord x = at_.x + 12, y = at_.y + 18;
+    // Moved inside the frame when it would stick out.
     if (x + w > f.right) x = std::max<CCoord>(0, f.right - w);
     if (y + h > f.bottom) y = std::max<CCoord>(0, at_.y - h - 4);
     box_ = new TooltipBox(CRect(x, y, x + w, y + h), std::move(lines), font);
@@ -105,6 +111,12 @@ void CTooltipSupport::show(const std::string& text) {
 }
 
 void CTooltipSupport::hide() {
+    if (native_) {
+        native_ = false;
+        text_.clear();
+        if (frame_ != nullptr && frame_->window() != nullptr) frame_->window()->hideTooltip();
+        return;
+    }
     if (box_ == nullptr || frame_ == nullptr) return;
     CView* b = box_;
     box_ = nullptr;

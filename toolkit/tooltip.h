@@ -1,6 +1,7 @@
 // Tooltips: when the mouse rests over a view with a tooltip attribute for the delay, its
 // text (UTF-8, "\n" breaks lines) shows in a box near the pointer, inside the frame,
-// until the mouse moves off the view, a button is pressed or the mouse leaves.
+// until the mouse moves off the view, a button is pressed or the mouse leaves. Where the
+// window has a tooltip of the system's own, that one shows the text.
 #pragma once
 
 #include <chrono>
@@ -25,7 +26,7 @@ public:
     void viewRemoved(CView* view);
     // Called every refresh tick: shows the tooltip once the mouse has rested long enough.
     void idle();
-    bool isShowing() const { return box_ != nullptr; }
+    bool isShowing() const { return box_ != nullptr || native_; }
     const std::string& shownText() const { return text_; }
 
 private:
@@ -38,6 +39,7 @@ private:
     CPoint at_;
     std::chrono::steady_clock::time_point since_;
     CView* box_ = nullptr;  // the shown tooltip, a view of the frame
+    bool native_ = false;   // or the window's own tooltip shows it
     std::string text_;
 };
 

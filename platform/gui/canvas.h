@@ -18,6 +18,11 @@ struct QB_Box {
     int32_t width() const { return right - left; }
     int32_t height() const { return bottom - top; }
     bool empty() const { return right <= left || bottom <= top; }
+    // The part inside a picture of width x height.
+    QB_Box within(int32_t width, int32_t height) const {
+        return {left < 0 ? 0 : left, top < 0 ? 0 : top, right > width ? width : right,
+                bottom > height ? height : bottom};
+    }
 };
 
 // A font: family name (UTF-8, e.g. "Arial"), size in pixels, bold or not.

@@ -8,8 +8,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gui/canvas.h"
 
@@ -89,6 +91,37 @@ public:
     // False once the host has destroyed the window's parent (then nothing is drawn and
     // the native window is not touched again).
     virtual bool alive() const = 0;
+    // A window whose system runs timers on the window's own thread (Win32's SetTimer)
+    // calls tick every periodMs from there while it exists, and answers true; the others
+    // answer false and leave the timing to their owner.
+    virtual bool runTimer(uint32_t periodMs, std::function<void()> tick) { return false; }
+
+    // ---- the system's own pop-up menu and tooltip, where it has them (Win32). Windows
+    // without them answer false and the toolkit draws its own in the back buffer.
+    // Shows a pop-up menu with its top-left corner at (x, y) of the window: the entries
+    // (UTF-8) with check marks where checked says, a new column after every
+    // rowsPerColumn entries. Returns once it has closed, with *chosen the index of the
+    // entry chosen or -1 when it was dismissed.
+    virtual bool popupMenu(const std::vector<std::string>& entries, const std::vector<bool>& checked,
+                           int32_t rowsPerColumn, int32_t x, int32_t y, int32_t* chosen) {
+        return false;
+    }
+    // Shows text (UTF-8, "\n" breaks lines) in a tooltip near (x, y) of the window, in
+    // place of any shown before; hideTooltip takes it away.
+    virtual bool showTooltip(const std::string& text, int32_t x, int32_t y) { return false; }
+    virtual void hideTooltip() {}
+    // Edits text (UTF-8) in the system's edit field over box of the window, all of it
+    // selected, with the keyboard taken from the host. When the user ends it (Enter keeps
+    // the text, Escape does not, a lost focus keeps it), ended(accepted) is called from a
+    // later pumpEvents; the field stays until endTextEdit.
+    virtual bool beginTextEdit(const QB_Box& box, const std::string& text, const QB_Font& font,
+                               std::function<void(bool accepted)> ended) {
+        return false;
+    }
+    // The text in the field now.
+    virtual std::string editedText() const { return {}; }
+    // Takes the field away (without calling ended) and gives the keyboard back.
+    virtual void endTextEdit() {}
 
     // Who receives the input from now on (the window's creator may hand it on).
     void setListener(QB_WindowListener* listener) { inputListener_ = listener; }

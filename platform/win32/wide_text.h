@@ -1,4 +1,4 @@
-// UTF-8 texts of the portable interfaces as the UTF-16 texts of the Windows calls.
+// UTF-8 texts of the portable interfaces as the UTF-16 texts of the Windows calls, and back.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,16 @@ inline std::wstring qbWide(const std::string& utf8) {
     std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
     if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
     return wide;
+}
+
+inline std::string qbNarrow(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
+    return utf8;
 }
 
 // A path with the separators Windows' loader expects, made absolute against the current

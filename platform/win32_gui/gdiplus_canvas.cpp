@@ -14,6 +14,7 @@
 
 #include "platform/gui/canvas.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32_gui/gdiplus_surface.h"
 
 namespace {
 
@@ -241,6 +242,11 @@ public:
         return out;
     }
 
+    const uint32_t* flushedPixels() {
+        graphics_->Flush(Gdiplus::FlushIntentionSync);
+        return picture_.pixels.data();
+    }
+
     bool writePng(const char* path) const override {
         if (path == nullptr) return false;
         graphics_->Flush(Gdiplus::FlushIntentionSync);
@@ -302,6 +308,8 @@ IStream* memoryStream(const unsigned char* data, size_t size) {
 }
 
 }  // namespace
+
+const uint32_t* qbCanvasPixels(QB_Canvas& canvas) { return static_cast<GdiplusCanvas&>(canvas).flushedPixels(); }
 
 std::unique_ptr<QB_Canvas> QB_Canvas::create(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return nullptr;

@@ -2,7 +2,7 @@
 
 #include <X11/keysym.h>
 
-#include <cstdlib>
+#include "platform/gui/input_logic.h"
 
 uint32_t qbX11StateBits(unsigned int state) {
     uint32_t bits = 0;
@@ -44,30 +44,6 @@ uint32_t qbX11KeysymCharacter(KeySym keysym) {
     }
 }
 
-namespace {
-
-void encodeUtf8(uint32_t c, char (&out)[8]) {
-    int n = 0;
-    if (c < 0x80) {
-        out[n++] = static_cast<char>(c);
-    } else if (c < 0x800) {
-        out[n++] = static_cast<char>(0xc0 | (c >> 6));
-        out[n++] = static_cast<char>(0x80 | (c & 0x3f));
-    } else if (c < 0x10000) {
-        out[n++] = static_cast<char>(0xe0 | (c >> 12));
-        out[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3f));
-        out[n++] = static_cast<char>(0x80 | (c & 0x3f));
-    } else {
-        out[n++] = static_cast<char>(0xf0 | (c >> 18));
-        out[n++] = static_cast<char>(0x80 | ((c >> 12) & 0x3f));
-        out[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3f));
-        out[n++] = static_cast<char>(0x80 | (c & 0x3f));
-    }
-    out[n] = '\0';
-}
-
-}  // namespace
-
 QB_Key qbX11Key(KeySym keysym, char (&text)[8]) {
     text[0] = '\0';
     switch (keysym) {
@@ -93,22 +69,5 @@ QB_Key qbX11Key(KeySym keysym, char (&text)[8]) {
         case XK_ISO_Left_Tab: return QB_Key::tab;
         default: break;
     }
-    const uint32_t c = qbX11KeysymCharacter(keysym);
-    // Surrogates are no characters.
-    if (c == 0 || (c >= 0xd800 && c <= 0xdfff)) return QB_Key::other;
-    encodeUtf8(c, text);
-    return QB_Key::character;
-}
-
-bool QB_ClickPairing::press(unsigned int button, int32_t x, int32_t y, Time time, uint32_t limitMs) {
-    // Unsigned difference: right across the wrap of the server's 32-bit clock.
-    const uint32_t elapsed = static_cast<uint32_t>(time) - static_cast<uint32_t>(time_);
-    const bool pair = open_ && button == button_ && elapsed <= limitMs && std::abs(x - x_) <= kMaxDistance &&
-                      std::abs(y - y_) <= kMaxDistance;
-    open_ = !pair;
-    button_ = button;
-    x_ = x;
-    y_ = y;
-    time_ = time;
-    return pair;
+    return qbCharacterText(qbX11KeysymCharacter(keysym), text) ? QB_Key::character : QB_Key::other;
 }

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "platform/cairo/cairo_surface.h"
+#include "platform/gui/input_logic.h"
 #include "platform/gui/window.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_input.h"
@@ -186,11 +187,7 @@ void X11Window::convertBox(const QB_Box& box) {
 
 void X11Window::show(const QB_Box& box) {
     if (!alive()) return;
-    QB_Box b = box;
-    if (b.left < 0) b.left = 0;
-    if (b.top < 0) b.top = 0;
-    if (b.right > canvas_->width()) b.right = canvas_->width();
-    if (b.bottom > canvas_->height()) b.bottom = canvas_->height();
+    const QB_Box b = box.within(canvas_->width(), canvas_->height());
     if (b.empty()) return;
     XImage* image = &direct_;
     if (converted_ != nullptr) {
@@ -248,7 +245,7 @@ void X11Window::handle(XEvent& event) {
             if (bit == 0) return;
             out.type = QB_InputEvent::Type::mouseDown;
             out.buttons = qbX11StateBits(b.state) | bit;
-            if (clicks_.press(b.button, b.x, b.y, b.time, doubleClickTime_)) out.buttons |= kQbDoubleClick;
+            if (clicks_.press(b.button, b.x, b.y, static_cast<uint32_t>(b.time), doubleClickTime_)) out.buttons |= kQbDoubleClick;
             deliver(out);
             return;
         }

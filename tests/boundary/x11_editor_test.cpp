@@ -108,13 +108,6 @@ std::vector<uint32_t> snapshotOf(const std::function<void(VstHost&)>& settings) 
     return pixels;
 }
 
-int differingPixels(const X11Screenshot& shot, const std::vector<uint32_t>& expected) {
-    if (expected.size() != static_cast<size_t>(shot.width) * static_cast<size_t>(shot.height)) return -1;
-    int n = 0;
-    for (size_t i = 0; i < expected.size(); ++i) n += (shot.pixels[i] | 0xFF000000u) != expected[i];
-    return n;
-}
-
 TEST_F(X11Editor, OpensOneChildOfItsRectangleShowingWhatTheSnapshotShows) {
     plugin.setParameter(C::kBass, 0.75f);
     plugin.setParameter(C::kStyle, 0.5f);
@@ -134,14 +127,6 @@ TEST_F(X11Editor, OpensOneChildOfItsRectangleShowingWhatTheSnapshotShows) {
     idleFor(50);
     const X11Screenshot shot = x.screenshotShowing(539, 528, expected.back());
     EXPECT_EQ(differingPixels(shot, expected), 0);
-}
-
-// The pixels of one rectangle of a screenshot.
-std::vector<uint32_t> area(const X11Screenshot& s, int left, int top, int right, int bottom) {
-    std::vector<uint32_t> a;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) a.push_back(s.at(x, y));
-    return a;
 }
 
 TEST_F(X11Editor, AHostChangeShowsWithin100MillisecondsAtFifteenAndSixtyHertz) {
@@ -327,15 +312,6 @@ TEST_F(X11Editor, TypingIntoTheBasicReadoutSetsItAndKeysGoBackToTheHostAfterEnte
     EXPECT_EQ(plugin.getParameter(C::kBasic), 0.75f);
     idleUntil([&] { return x.focus() == x.parent(); });
     EXPECT_EQ(x.focus(), x.parent()) << "the keyboard goes back after Enter";
-}
-
-// The MIDI-learn menu's left edge on a row, found in the screenshot by its light ground.
-int menuLeftEdge(const X11Screenshot& s, int y) {
-    for (int xx = 0; xx < s.width; ++xx) {
-        const uint32_t p = s.at(xx, y);
-        if (((p >> 16) & 255) >= 240 && ((p >> 8) & 255) >= 240 && (p & 255) >= 240) return xx;
-    }
-    return -1;
 }
 
 TEST_F(X11Editor, RightClickingResponseOpensTheMidiLearnMenuAndChoosingCc7LetsCc7DriveIt) {

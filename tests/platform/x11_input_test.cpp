@@ -60,22 +60,3 @@ TEST(X11Input, CharacterKeysCarryTheirUtf8) {
     EXPECT_EQ(textOf(0x01000000 + 0xd800, &key), "");
     EXPECT_EQ(key, QB_Key::other);
 }
-
-TEST(X11Input, APressPairsWithTheOneBeforeWhenQuickCloseAndOfTheSameButton) {
-    QB_ClickPairing clicks;
-    EXPECT_FALSE(clicks.press(Button1, 10, 10, 1000, 400));
-    EXPECT_TRUE(clicks.press(Button1, 12, 13, 1400, 400));
-    // The third press starts a new pair.
-    EXPECT_FALSE(clicks.press(Button1, 12, 13, 1500, 400));
-    EXPECT_TRUE(clicks.press(Button1, 12, 13, 1600, 400));
-
-    EXPECT_FALSE(clicks.press(Button1, 10, 10, 5000, 400));
-    EXPECT_FALSE(clicks.press(Button1, 10, 10, 5401, 400));  // too late
-    EXPECT_FALSE(clicks.press(Button1, 10 + QB_ClickPairing::kMaxDistance + 1, 10, 5500, 400));  // too far
-    EXPECT_FALSE(clicks.press(Button3, 15, 10, 5600, 400));  // another button
-    EXPECT_TRUE(clicks.press(Button3, 15, 10, 5700, 400));
-
-    // Across the wrap of the server's 32-bit clock.
-    EXPECT_FALSE(clicks.press(Button1, 0, 0, 0xffffff00ul, 400));
-    EXPECT_TRUE(clicks.press(Button1, 0, 0, 0x40, 400));
-}

@@ -29,8 +29,12 @@ EditorRig::~EditorRig() {
 bool EditorRig::open() { return openWith(false); }
 bool EditorRig::openWithKeeper() { return openWith(true); }
 
-bool EditorRig::openWith(bool keeper) {
-    auto window = std::make_unique<QB_OffscreenWindow>(540, 529, nullptr);
+bool EditorRig::openWithKeeper(std::unique_ptr<QB_OffscreenWindow> window) {
+    return openWith(true, std::move(window));
+}
+
+bool EditorRig::openWith(bool keeper, std::unique_ptr<QB_OffscreenWindow> window) {
+    if (window == nullptr) window = std::make_unique<QB_OffscreenWindow>(540, 529, nullptr);
     QB_OffscreenWindow* w = window.get();
     if (editor_ == nullptr || !editor_->openInWindow(std::move(window), keeper)) return false;
     window_ = w;

@@ -29,6 +29,8 @@ public:
     bool open();  // opens in a new off-screen window
     // As open, with the keeper thread that refreshes it when nobody calls idle.
     bool openWithKeeper();
+    // As openWithKeeper, in the window given (one that may run a timer of its own).
+    bool openWithKeeper(std::unique_ptr<QB_OffscreenWindow> window);
     void close() { editor_->close(); window_ = nullptr; }
 
     // Moves the clock on by ms and services the editor as a host's idle does.
@@ -53,7 +55,7 @@ public:
 
 private:
     void inject(QB_InputEvent::Type type, int x, int y, uint32_t buttons);
-    bool openWith(bool keeper);
+    bool openWith(bool keeper, std::unique_ptr<QB_OffscreenWindow> window = nullptr);
 
     std::unique_ptr<QB_DSP_VST> vst_;
     QB_GUI_Editor* editor_ = nullptr;

@@ -51,7 +51,7 @@ std::vector<uint32_t> codePoints(const std::string& utf8) {
 
 }  // namespace
 
-bool X11Screenshot::writePng(const std::string& path) const {
+bool Screenshot::writePng(const std::string& path) const {
     if (width <= 0 || height <= 0) return false;
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     cairo_surface_flush(s);

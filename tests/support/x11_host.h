@@ -15,14 +15,9 @@
 #include <string>
 #include <vector>
 
-// A picture of a window as 0xAARRGGBB (opaque), row after row.
-struct X11Screenshot {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    // Writes it as a PNG file; false when it could not.
-    bool writePng(const std::string& path) const;
-};
+#include "support/screenshot.h"
+
+using X11Screenshot = Screenshot;
 
 class X11TestHost {
 public:

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -76,6 +78,39 @@ TEST(EditorThreads, WithoutIdleTheKeeperThreadRefreshesTheWindowAndCloseStopsIt)
     const int64_t services = rig.editor().keeperServices();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(rig.editor().keeperServices(), services);
+}
+
+}  // namespace
+
+namespace {
+
+// An off-screen window that says it runs a timer of its own, as the Win32 one does; the
+// test plays that timer.
+class TimedWindow : public QB_OffscreenWindow {
+public:
+    TimedWindow() : QB_OffscreenWindow(540, 529, nullptr) {}
+    bool runTimer(uint32_t periodMs, std::function<void()> tick) override {
+        period = periodMs;
+        this->tick = std::move(tick);
+        return true;
+    }
+    uint32_t period = 0;
+    std::function<void()> tick;
+};
+
+TEST(EditorThreads, AWindowWithATimerOfItsOwnGetsNoKeeperAndItsTicksServiceTheEditor) {
+    EditorRig rig;
+    auto window = std::make_unique<TimedWindow>();
+    TimedWindow* w = window.get();
+    ASSERT_TRUE(rig.openWithKeeper(std::move(window)));
+    EXPECT_EQ(w->period, 14u);
+    ASSERT_TRUE(w->tick != nullptr);
+    // Past the time the keeper waits for idle: no thread of the editor's touches the window.
+    std::this_thread::sleep_for(QB_GUI_Editor::kIdleMissing + std::chrono::milliseconds(100));
+    EXPECT_EQ(rig.editor().keeperServices(), 0);
+    const int64_t ticks = rig.editor().ticksRun();
+    w->tick();  // the window's timer, on this thread
+    EXPECT_GT(rig.editor().ticksRun(), ticks);
 }
 
 }  // namespace

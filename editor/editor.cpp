@@ -127,6 +127,7 @@ bool QB_GUI_Editor::finishOpen(CFrame* frame, bool keeper) {
     state().setEditorBuilding(false);
     const auto now = std::chrono::steady_clock::now();
     timer_ = std::make_unique<QB_Frame_Timer>(this, now);
+    opened_ = now;
     ticks_ = 0;
     // Draw at once: a host may take a while to call idle the first time.
     doIdleStuff();

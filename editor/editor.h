@@ -106,6 +106,8 @@ public:
 
     // Runs the refresh ticks due by now and redraws once: the host's idle, or a test.
     void service(std::chrono::steady_clock::time_point now);
+    // When the open window's frame timer started: its ticks fall 14 ms apart from here.
+    std::chrono::steady_clock::time_point openedAt() const { return opened_; }
     // How many services the keeper thread has run since open.
     int64_t keeperServices() const { return keeperServices_.load(std::memory_order_relaxed); }
     // Runs look on this thread while no other touches the window (for tests).
@@ -149,6 +151,7 @@ private:
     std::condition_variable keeperWake_;
     bool keeperStop_ = false;
     std::atomic<int64_t> lastHostService_{0};  // steady clock, nanoseconds
+    std::chrono::steady_clock::time_point opened_{};
     std::atomic<int64_t> keeperServices_{0};
     // Values set on other threads, waiting for the editor's thread: the latest value of
     // each control, a bit per control that has one, and a bit per control whose value

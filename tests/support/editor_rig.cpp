@@ -38,7 +38,7 @@ bool EditorRig::openWith(bool keeper, std::unique_ptr<QB_OffscreenWindow> window
     QB_OffscreenWindow* w = window.get();
     if (editor_ == nullptr || !editor_->openInWindow(std::move(window), keeper)) return false;
     window_ = w;
-    clock_ = std::chrono::steady_clock::now();  // the frame timer counts from the open
+    clock_ = editor_->openedAt();  // the frame timer counts from the open, however slow it was
     return true;
 }
 

@@ -118,34 +118,35 @@ void BM_StaticFiveSectionCascade(benchmark::State& state) {
 }
 BENCHMARK(BM_StaticFiveSectionCascade)->Arg(0)->Arg(1)->Arg(2)->ArgName("simd");
 
-// The four prefilter chains that read one input: five sections each, per ring and per
-// chain, run one after the other (Arg 0: ring calls of the single cascade) or together
-// (Arg 1: one call for the four), with the SIMD level of the second Arg.
-void BM_FourCascadesOfFive(benchmark::State& state) {
+// Prefilter chains that read one input (three or four, as in the two waves of the
+// graph): five sections each, per ring and per chain, run one after the other
+// (together:0, ring calls of the single cascade) or in one call (together:1).
+void BM_CascadesOfFive(benchmark::State& state) {
     const bool together = state.range(0) != 0;
     const auto level = static_cast<QB_SimdLevel>(state.range(1));
+    const int count = static_cast<int>(state.range(2));
     if (!supported(state, level)) return;
     Host host;
     const std::vector<float> audio = noiseRing();
-    std::vector<float> out[4];
-    QB_BiquadState states[4][5] = {};
-    QB_CascadeJob jobs[4];
-    for (int j = 0; j < 4; ++j) {
+    std::vector<float> out[7];
+    QB_BiquadState states[7][5] = {};
+    QB_CascadeJob jobs[7];
+    for (int j = 0; j < count; ++j) {
         out[j].resize(kRing + 4);
         const QB_BiquadDesign d = qbBeginDesign(host.tables, qbIndexScale(kSampleRate), j == 0 ? 1 : 4, 4, true, 0);
         jobs[j] = {qbDesignAt(d, 100.0f + 700.0f * j, 0), states[j], 5, audio.data(), out[j].data()};
     }
     const QB_BiquadCascadeFn one = qbBiquadCascadeFor(level);
-    const QB_BiquadCascadesFn four = qbBiquadCascadesFor(level);
+    const QB_BiquadCascadesFn all = qbBiquadCascadesFor(level);
     for (auto _ : state) {
-        if (together) four(jobs, 4, kRing);
+        if (together) all(jobs, count, kRing);
         else
-            for (const QB_CascadeJob& j : jobs) one(j.c, j.states, j.count, j.in, j.out, kRing);
-        benchmark::DoNotOptimize(out[3][kRing - 1]);
+            for (int j = 0; j < count; ++j) one(jobs[j].c, jobs[j].states, jobs[j].count, jobs[j].in, jobs[j].out, kRing);
+        benchmark::DoNotOptimize(out[count - 1][kRing - 1]);
     }
     countSamples(state);
 }
-BENCHMARK(BM_FourCascadesOfFive)->ArgsProduct({{0, 1}, {0, 1, 2}})->ArgNames({"together", "simd"});
+BENCHMARK(BM_CascadesOfFive)->ArgsProduct({{0, 1}, {0, 1, 2}, {3, 4}})->ArgNames({"together", "simd", "jobs"});
 
 // Type 9 designs per sample over a ring, every sample a different frequency and gain.
 void BM_PeakingDesignPerSample(benchmark::State& state) {

@@ -28,6 +28,10 @@ struct Eight {
     Eight operator+(Eight b) const { return {_mm256_add_ps(v, b.v)}; }
     Eight operator-(Eight b) const { return {_mm256_sub_ps(v, b.v)}; }
     Eight operator*(Eight b) const { return {_mm256_mul_ps(v, b.v)}; }
+    static Eight fromBits(const uint32_t* p) {
+        return {_mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)))};
+    }
+    static Eight select(Eight mask, Eight yes, Eight no) { return {_mm256_blendv_ps(no.v, yes.v, mask.v)}; }
     // {x, v0, ..., v6}
     static Eight shiftIn(Eight a, float x) {
         const __m256 up = _mm256_permutevar8x32_ps(a.v, _mm256_setr_epi32(0, 0, 1, 2, 3, 4, 5, 6));

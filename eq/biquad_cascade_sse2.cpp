@@ -19,6 +19,12 @@ struct Four {
     friend Four operator+(Four a, Four b) { return {_mm_add_ps(a.v, b.v)}; }
     friend Four operator-(Four a, Four b) { return {_mm_sub_ps(a.v, b.v)}; }
     friend Four operator*(Four a, Four b) { return {_mm_mul_ps(a.v, b.v)}; }
+    static Four fromBits(const uint32_t* p) { return {bits(p)}; }
+    static __m128 bits(const uint32_t* p) { return _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))); }
+    static Four select(const Four& mask, const Four& yes, const Four& no) { return {pick(mask.v, yes.v, no.v)}; }
+    static __m128 pick(__m128 mask, __m128 yes, __m128 no) {
+        return _mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, no));
+    }
     // {x, v0, v1, v2}
     static Four shiftIn(const Four& a, float x) {
         return {_mm_move_ss(_mm_shuffle_ps(a.v, a.v, _MM_SHUFFLE(2, 1, 0, 0)), _mm_set_ss(x))};
@@ -42,6 +48,10 @@ struct Eight {
     friend Eight operator+(Eight a, Eight b) { return {_mm_add_ps(a.lo, b.lo), _mm_add_ps(a.hi, b.hi)}; }
     friend Eight operator-(Eight a, Eight b) { return {_mm_sub_ps(a.lo, b.lo), _mm_sub_ps(a.hi, b.hi)}; }
     friend Eight operator*(Eight a, Eight b) { return {_mm_mul_ps(a.lo, b.lo), _mm_mul_ps(a.hi, b.hi)}; }
+    static Eight fromBits(const uint32_t* p) { return {Four::bits(p), Four::bits(p + 4)}; }
+    static Eight select(const Eight& mask, const Eight& yes, const Eight& no) {
+        return {Four::pick(mask.lo, yes.lo, no.lo), Four::pick(mask.hi, yes.hi, no.hi)};
+    }
     // {x, lo0, lo1, lo2}, {lo3, hi0, hi1, hi2}
     static Eight shiftIn(const Eight& a, float x) {
         const __m128 seam = _mm_shuffle_ps(a.lo, a.hi, _MM_SHUFFLE(0, 0, 3, 3));  // lo3 lo3 hi0 hi0

@@ -9,6 +9,8 @@
 // Included only by the kernel files, each with its own Pack of lanes (internal linkage):
 //   kLanes; broadcast(x); fromLanes(const float*); toLanes(float*) const;
 //   +, -, *; shiftIn(v, x) = {x, v[0], ..., v[kLanes - 2]};
+//   select(mask, yes, no): yes in the lanes whose mask bits are all set, else no;
+//   fromBits(const uint32_t*): lanes with these bit patterns (masks);
 //   steps4(p, v): v[i] = {p[0][i], ..., p[4][i], 0, ...} (lanes 0 to 4 only).
 #pragma once
 
@@ -35,6 +37,17 @@ void qbBiquadRunVaryingBaseline(const QB_CoefficientStreams& c, uint32_t offset,
 namespace qb_staggered {
 
 constexpr uint32_t kStagger = 2;
+
+// kFirstLanes[m]: all bits set in lanes 0 to m - 1, a mask for select.
+struct FirstLanes {
+    uint32_t bits[9][8];
+    constexpr FirstLanes() : bits() {
+        for (int m = 0; m <= 8; ++m)
+            for (int k = 0; k < m; ++k) bits[m][k] = ~0u;
+    }
+    constexpr const uint32_t* operator[](int m) const { return bits[m]; }
+};
+inline constexpr FirstLanes kFirstLanes{};
 
 // One set for every section.
 struct SameSet {
@@ -76,10 +89,20 @@ struct OwnSets {
     }
 };
 
+template <class Sets>
+bool anyPerSample(const Sets& sets, int count) {
+    bool perSample = false;
+    for (int k = 0; k < count; ++k) perSample = perSample || sets.perSample(k);
+    return perSample;
+}
+
 // One cascade of count sections (2 <= count <= Pack::kLanes, at most five when one reads
-// per sample) over n samples, n > 2 (count - 1), while it runs staggered: begin runs the
-// start alone and loads the lanes, step advances every section by one sample, finish
-// stores the states and runs the end alone.
+// per sample) over n samples, n > 2 (count - 1), while it runs staggered. Step t moves
+// section k to sample t - 2k; the whole run takes steps 0 to n + lead - 1. In the first
+// and last lead steps (the edges) some sections have no sample yet or no more: those
+// lanes keep their state, so the edges run in the vector too. begin loads the lanes and
+// runs the start edge, inRegisters gives the steps between, finish runs the end edge and
+// stores the states.
 template <class Pack, class Sets>
 struct Staggered {
     static constexpr int L = Pack::kLanes;
@@ -94,39 +117,30 @@ struct Staggered {
     // as objects (some compilers move a copied pair of vectors through integer registers).
     // Lanes past count filter nothing (zero coefficients) and are never read.
     float b0[L] = {}, b1[L] = {}, b2[L] = {}, a1[L] = {}, a2[L] = {};
-    float x1[L] = {}, x2[L] = {}, y1[L] = {}, y2[L] = {}, last[L] = {}, before[L] = {};
+    float x1[L] = {}, x2[L] = {}, y1[L] = {}, y2[L] = {};
 
     void begin(const Sets& with, QB_BiquadState* st, int c, const float* i, float* o, uint32_t length) {
         sets = with, states = st, count = c, in = i, out = o, n = length;
         lead = kStagger * static_cast<uint32_t>(c - 1);
-
-        // Start: section k runs alone up to sample 2 (count - 1 - k), where the stagger begins.
-        for (int k = 0; k < count - 1; ++k)
-            sets.run(k, states[k], k == 0 ? in : out, out, 0, kStagger * static_cast<uint32_t>(count - 1 - k));
         for (int k = 0; k < count; ++k) {
-            const QB_BiquadCoefficients c = sets.at(k);
-            b0[k] = c.b0, b1[k] = c.b1, b2[k] = c.b2, a1[k] = c.a1, a2[k] = c.a2;
+            const QB_BiquadCoefficients cs = sets.at(k);
+            b0[k] = cs.b0, b1[k] = cs.b1, b2[k] = cs.b2, a1[k] = cs.a1, a2[k] = cs.a2;
             x1[k] = states[k].x1, x2[k] = states[k].x2, y1[k] = states[k].y1, y2[k] = states[k].y2;
         }
-        // The outputs of the two steps before the first: section k's at samples
-        // 2 (count - 1 - k) - 1 and - 2, still in out (later sections stopped short of them).
-        for (int k = 0; k < count - 1; ++k) {
-            const uint32_t end = kStagger * static_cast<uint32_t>(count - 1 - k);
-            last[k] = out[end - 1];
-            before[k] = out[end - 2];
-        }
+        float zeros[L] = {};
+        edge(0, lead, zeros, zeros);
     }
 
     // Calls body(step, stepWith) with the lanes in local variables, so that they can live
     // in registers: step(t) advances every section by one sample with the sets loaded at
-    // begin, stepWith(t, C0, C1, C2, D1, D2) with the sets given. The lanes are stored
-    // back when body returns.
+    // begin, stepWith(t, C0, C1, C2, D1, D2) with the sets given. Every lane is busy in
+    // these steps, so section k's input, section k - 1's output two steps back, is its y2.
+    // The lanes are stored back when body returns.
     template <class Body>
     QB_STEP_INLINE void inRegisters(Body body) {
         const Pack B0 = Pack::fromLanes(b0), B1 = Pack::fromLanes(b1), B2 = Pack::fromLanes(b2);
         const Pack A1 = Pack::fromLanes(a1), A2 = Pack::fromLanes(a2);
         Pack X1 = Pack::fromLanes(x1), X2 = Pack::fromLanes(x2), Y1 = Pack::fromLanes(y1), Y2 = Pack::fromLanes(y2);
-        Pack Last = Pack::fromLanes(last), Before = Pack::fromLanes(before);
         const float* const input = in;
         float* const output = out;
         const uint32_t delay = lead;
@@ -135,32 +149,63 @@ struct Staggered {
         float lanes[L];
         const auto stepWith = [&](uint32_t t, const Pack& C0, const Pack& C1, const Pack& C2, const Pack& D1,
                                   const Pack& D2) QB_STEP_INLINE {
-            const Pack X = Pack::shiftIn(Before, input[t]);
+            const Pack X = Pack::shiftIn(Y2, input[t]);
             const Pack Y = C0 * X + C1 * X1 + C2 * X2 - D2 * Y2 - (D1 * Y1 + offset);
             X2 = X1, X1 = X, Y2 = Y1, Y1 = Y;
-            Before = Last, Last = Y;
             Y.toLanes(lanes);
             output[t - delay] = lanes[top];
         };
         const auto step = [&](uint32_t t) QB_STEP_INLINE { stepWith(t, B0, B1, B2, A1, A2); };
         body(step, stepWith);
         X1.toLanes(x1), X2.toLanes(x2), Y1.toLanes(y1), Y2.toLanes(y2);
-        Last.toLanes(last), Before.toLanes(before);
     }
 
     void finish() {
+        edge(n, n + lead, y2, y1);
         for (int k = 0; k < count; ++k) states[k] = {x1[k], x2[k], y1[k], y2[k]};
+    }
 
-        // End: section k still owes its last 2k samples. Their input is section k - 1's
-        // output at those samples: two from the last two steps, the rest from its own end.
-        float input[kStagger * L], ends[kStagger * L];  // ends: section k - 1's last outputs
-        for (int k = 1; k < count; ++k) {
-            const uint32_t owed = kStagger * static_cast<uint32_t>(k);
-            input[0] = before[k - 1];
-            input[1] = last[k - 1];
-            for (uint32_t i = 2; i < owed; ++i) input[i] = ends[i - 2];
-            sets.run(k, states[k], input, k == count - 1 ? out + (n - owed) : ends, n - owed, owed);
+    // Steps from to to - 1 of an edge: a lane whose section has no sample at the step
+    // computes one but keeps its state. before and last: every lane's output of the two
+    // steps before; a section's input comes from them, as a busy section's input is
+    // always the output of one that was busy two steps before.
+    void edge(uint32_t from, uint32_t to, const float* before, const float* last) {
+        Pack X1 = Pack::fromLanes(x1), X2 = Pack::fromLanes(x2), Y1 = Pack::fromLanes(y1), Y2 = Pack::fromLanes(y2);
+        Pack Before = Pack::fromLanes(before), Last = Pack::fromLanes(last);
+        const Pack offset = Pack::broadcast(kQbDenormalOffset);
+        float c[5][L], lanes[L];
+        const float* const fixed[5] = {b0, b1, b2, a1, a2};
+        for (int j = 0; j < 5; ++j)
+            for (int k = 0; k < L; ++k) c[j][k] = fixed[j][k];
+        const bool varies = anyPerSample(sets, count);
+        for (uint32_t t = from; t < to; ++t) {
+            const bool start = t < n;
+            const uint32_t m = (start ? t : t - n) / kStagger + 1;
+            if (varies)
+                for (int k = 0; k < count; ++k) {
+                    const uint32_t behind = kStagger * static_cast<uint32_t>(k);
+                    if (sets.perSample(k) && t >= behind && t - behind < n)
+                        for (int j = 0; j < 5; ++j) c[j][k] = sets.stream(k, j)[t - behind];
+                }
+            // Lanes below m: at the start, those that have begun; at the end, those done.
+            const Pack P = Pack::fromBits(kFirstLanes[m < L ? m : L]);
+            const Pack X = Pack::shiftIn(Before, start ? in[t] : 0.0f);
+            const Pack Y = Pack::fromLanes(c[0]) * X + Pack::fromLanes(c[1]) * X1 + Pack::fromLanes(c[2]) * X2 -
+                           Pack::fromLanes(c[4]) * Y2 - (Pack::fromLanes(c[3]) * Y1 + offset);
+            if (start) {
+                X2 = Pack::select(P, X1, X2), X1 = Pack::select(P, X, X1);
+                Y2 = Pack::select(P, Y1, Y2), Y1 = Pack::select(P, Y, Y1);
+            } else {
+                X2 = Pack::select(P, X2, X1), X1 = Pack::select(P, X1, X);
+                Y2 = Pack::select(P, Y2, Y1), Y1 = Pack::select(P, Y1, Y);
+            }
+            Before = Last, Last = Y;
+            if (t >= lead) {
+                Y.toLanes(lanes);
+                out[t - lead] = lanes[count - 1];
+            }
         }
+        X1.toLanes(x1), X2.toLanes(x2), Y1.toLanes(y1), Y2.toLanes(y2);
     }
 };
 
@@ -212,13 +257,6 @@ QB_STEP_INLINE inline void perSampleSteps(const Staggered<Pack, Sets>& s, uint32
         const Pack D1 = Pack::fromLanes(a1), D2 = Pack::fromLanes(a2);
         (stepWith(t, C0, C1, C2, D1, D2), ...);
     }
-}
-
-template <class Sets>
-bool anyPerSample(const Sets& sets, int count) {
-    bool perSample = false;
-    for (int k = 0; k < count; ++k) perSample = perSample || sets.perSample(k);
-    return perSample;
 }
 
 template <class Pack, class Sets>

@@ -37,12 +37,13 @@ struct Eight {
         const __m256 up = _mm256_permutevar8x32_ps(a.v, _mm256_setr_epi32(0, 0, 1, 2, 3, 4, 5, 6));
         return {_mm256_blend_ps(up, _mm256_set1_ps(x), 1)};
     }
-    // Lanes 0 to 3 by a transpose, lane 4 by single loads.
+    // Lanes 0 to 3 by a transpose, lane 4 from a broadcast load, blended in (a blend
+    // does not compete with the transpose and the lane shifts for the shuffle port).
     static void steps4(const float* const* p, Eight* v) {
         __m128 c[4] = {_mm_loadu_ps(p[0]), _mm_loadu_ps(p[1]), _mm_loadu_ps(p[2]), _mm_loadu_ps(p[3])};
         _MM_TRANSPOSE4_PS(c[0], c[1], c[2], c[3]);
         for (int i = 0; i < 4; ++i)
-            v[i].v = _mm256_insertf128_ps(_mm256_castps128_ps256(c[i]), _mm_load_ss(p[4] + i), 1);
+            v[i].v = _mm256_blend_ps(_mm256_castps128_ps256(c[i]), _mm256_broadcast_ss(p[4] + i), 0x10);
     }
 };
 

@@ -43,8 +43,19 @@ struct Eight {
     static Eight fromIndices(const int32_t* p) {
         return {_mm256_cvtepi32_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)))};
     }
-    static Eight gather(const float* t, const int32_t* i) {
-        return {_mm256_i32gather_ps(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(i)), 4)};
+    // Each pair of neighbours by one 64-bit load, the pairs split by shuffles (cheaper
+    // than two gathers).
+    static void adjacent(const float* t, const int32_t* i, Eight& lo, Eight& hi) {
+        const __m256 a = _mm256_set_m128(pairs(t, i[4], i[5]), pairs(t, i[0], i[1]));
+        const __m256 b = _mm256_set_m128(pairs(t, i[6], i[7]), pairs(t, i[2], i[3]));
+        lo.v = _mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0));
+        hi.v = _mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1));
+    }
+    // {t[i], t[i + 1], t[j], t[j + 1]}
+    static __m128 pairs(const float* t, int32_t i, int32_t j) {
+        // __m64 may alias the floats.
+        const __m128 low = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(t + i));
+        return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(t + j));
     }
 };
 

@@ -6,7 +6,8 @@
 //   kLanes; load(const float*); store(float*) const; broadcast(x); +, -, *, /;
 //   min, max (answering b when a is NaN), lessEqual, less, unordered (masks),
 //   select(mask, yes, no), absolute; truncate(int32_t*) const (toward zero) and
-//   fromIndices(const int32_t*); gather(table, const int32_t*).
+//   fromIndices(const int32_t*); adjacent(table, const int32_t* i, lo, hi): lo = table[i],
+//   hi = table[i + 1] lane by lane.
 #pragma once
 
 #include <cstdint>
@@ -29,11 +30,11 @@ inline void peaking(const QB_BiquadDesign& d, const float* f, const float* u, fl
         const V x = V::load(f + i);
         V p = d.linearMode ? x * scale : (x + one) * scale;
         p = V::min(V::max(p, zero), V::broadcast(kLastPosition));
-        int32_t at[L], next[L];
+        int32_t at[L];
         p.truncate(at);
-        for (int k = 0; k < L; ++k) next[k] = at[k] + 1;
         const V t = p - V::fromIndices(at);
-        const V lo = V::gather(d.tanTable, at), hi = V::gather(d.tanTable, next);
+        V lo, hi;
+        V::adjacent(d.tanTable, at, lo, hi);
         const V K = lo + (hi - lo) * t;
 
         // Gain clamped to [-0.5, 0.5]; NaN gives 0.

@@ -35,7 +35,18 @@ struct Four {
     static Four fromIndices(const int32_t* p) {
         return {_mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))};
     }
-    static Four gather(const float* t, const int32_t* i) { return {_mm_setr_ps(t[i[0]], t[i[1]], t[i[2]], t[i[3]])}; }
+    // Each pair of neighbours by one 64-bit load, the pairs split by shuffles.
+    static void adjacent(const float* t, const int32_t* i, Four& lo, Four& hi) {
+        const __m128 a = pairs(t, i[0], i[1]), b = pairs(t, i[2], i[3]);
+        lo.v = _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0));
+        hi.v = _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1));
+    }
+    // {t[i], t[i + 1], t[j], t[j + 1]}
+    static __m128 pairs(const float* t, int32_t i, int32_t j) {
+        // __m64 may alias the floats.
+        const __m128 low = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(t + i));
+        return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(t + j));
+    }
 };
 
 }  // namespace

@@ -7,6 +7,20 @@
 // Any thread; the setting is an atomic.
 #pragma once
 
+// Whether this build has kernels compiled for SSE2 and for AVX2 (each in files of their
+// own, chosen at run time from qbSimdLevel). AVX2 needs GCC or clang, and is left out on
+// Windows (see qbSimdSupported).
+#if defined(__SSE2__) || defined(_M_X64)
+#define QB_HAVE_SSE2_KERNELS 1
+#else
+#define QB_HAVE_SSE2_KERNELS 0
+#endif
+#if QB_HAVE_SSE2_KERNELS && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
+#define QB_HAVE_AVX2_KERNELS 1
+#else
+#define QB_HAVE_AVX2_KERNELS 0
+#endif
+
 enum class QB_SimdLevel : int { kScalar = 0, kSse2 = 1, kAvx2 = 2 };
 
 // The widest level this processor and build can run. SSE2 is the baseline of every x86

@@ -42,6 +42,7 @@ void QB_SignalGraph::destroyGraph() {
     jointGroupCount = 0;
     for (auto& g : jointGroupOf) g = -1;
     for (auto& r : ranJointly) r = false;
+    for (auto& w : jointWaiting) w = 0;
 }
 
 namespace {
@@ -300,7 +301,13 @@ void QB_SignalGraph::runSubBlock(uint32_t n) {
             continue;
         }
         const int16_t g = jointGroupOf[i];
-        const uint32_t ran = g >= 0 ? qbRunJointGroup(jointGroups[g], moduleTable, samplePosition, ringPosition, n) : 0;
+        if (g >= 0 && jointGroups[g].kind->atLast) {
+            if (qbRunJointGroupAtLast(jointGroups[g], i, moduleTable, jointWaiting[g], samplePosition, ringPosition, n))
+                continue;
+        }
+        const uint32_t ran = g >= 0 && !jointGroups[g].kind->atLast
+                                 ? qbRunJointGroup(jointGroups[g], moduleTable, samplePosition, ringPosition, n)
+                                 : 0;
         for (int k = 1; k < (ran != 0 ? jointGroups[g].count : 0); ++k)
             ranJointly[jointGroups[g].members[k]] = (ran & (1u << k)) != 0;
         if (ran & 1u) continue;

@@ -73,8 +73,9 @@ public:
     static constexpr int kMaxJointGroups = 16;
     QB_JointGroup jointGroups[kMaxJointGroups] = {};
     int32_t jointGroupCount = 0;
-    int16_t jointGroupOf[kMaxModules] = {};  // the group module i leads, or -1
+    int16_t jointGroupOf[kMaxModules] = {};  // the group module i leads (or is in, if it runs at the last), or -1
     bool ranJointly[kMaxModules] = {};       // ran with its group in this sub-block
+    uint32_t jointWaiting[kMaxJointGroups] = {};  // members waiting for their group's last
 
 protected:
     // Called at the start of every sub-block, before any module runs.

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "dsp/framework/joint_run.h"
+#include "dsp/modules/pitch_detect_lanes.h"
+
 namespace {
 
 // Read in place of an input that is not a module's stream (unconnected, or wired to a
@@ -21,6 +24,7 @@ QB_DSP_Pitch_Detect::QB_DSP_Pitch_Detect(QB_GraphHost* owner_, bool createDisabl
     : QB_ModuleBase(owner_, createDisabled) {
     out = allocateOutput(kOutStream);
     audioIn = kSilence;
+    jointKind = &kJointKind;
 }
 
 void QB_DSP_Pitch_Detect::applyRange(const QB_RangeRecord& range) {
@@ -46,6 +50,7 @@ void QB_DSP_Pitch_Detect::setInput(int32_t port, const float* pointer) {
 
 void QB_DSP_Pitch_Detect::prepare() {
     setRoutine(&QB_DSP_Pitch_Detect::sleepRoutine);
+    simdLevel = qbSimdLevel();
     announced = -1;
     coefficientDirty = -1;
     sampleRate = static_cast<float>(owner->sampleRateInt);
@@ -115,34 +120,18 @@ void QB_DSP_Pitch_Detect::updateCoefficient() {
     else coefficient = 100.0f / (r * rateScale);
 }
 
-template <bool Exponential, bool WriteOutput>
-void QB_DSP_Pitch_Detect::track(uint32_t offset, uint32_t count) {
-    if (WriteOutput && announced != 1) {
-        announced = 1;
-        sendEvent(time, kOutStream, 1, 0, 0.0f, 0);
-    }
-    if (current != lastSentValue && output1Listened != 0) {
-        lastSentValue = current;
-        sendEvent(time, kOutEvents, 0, 0, current, 0);
-    }
-    if (coefficientDirty != 0) {
-        coefficientDirty = 0;
-        updateCoefficient();
-    }
+// One tracker's recursion over a stretch, with its state in locals.
+struct QB_DSP_Pitch_Detect::Lane {
+    const float* in;
+    float* o;
+    float coef, lo, hi, scale;
+    uint32_t t0;
+    float cur, tgt;
+    int32_t lastBits;
+    uint32_t lastCross;
 
-    const float* in = audioIn + offset;
-    float* o = out + offset;
-    const float coef = coefficient;
-    const float lo = minimum;
-    const float hi = maximum;
-    const float scale = crossingScale;
-    const uint32_t t0 = time;
-    float cur = current;
-    float tgt = target;
-    int32_t lastBits = lastSampleBits;
-    uint32_t lastCross = lastCrossingTime;
-
-    auto step = [&](uint32_t i) {
+    template <bool Exponential, bool WriteOutput>
+    inline void step(uint32_t i) {
         const float s = in[i];
         const int32_t bits = bitsOf(s);
         if ((bits ^ lastBits) < 0) {
@@ -157,21 +146,46 @@ void QB_DSP_Pitch_Detect::track(uint32_t offset, uint32_t count) {
         else cur = tgt - cur > 0.0f ? cur + coef : cur - coef;
         if (WriteOutput) o[i] = cur;
         lastBits = bits;
-    };
+    }
+};
 
+template <bool WriteOutput>
+QB_DSP_Pitch_Detect::Lane QB_DSP_Pitch_Detect::beginTrack(uint32_t offset) {
+    if (WriteOutput && announced != 1) {
+        announced = 1;
+        sendEvent(time, kOutStream, 1, 0, 0.0f, 0);
+    }
+    if (current != lastSentValue && output1Listened != 0) {
+        lastSentValue = current;
+        sendEvent(time, kOutEvents, 0, 0, current, 0);
+    }
+    if (coefficientDirty != 0) {
+        coefficientDirty = 0;
+        updateCoefficient();
+    }
+    return {audioIn + offset, out + offset, coefficient, minimum, maximum, crossingScale, time,
+            current, target, lastSampleBits, lastCrossingTime};
+}
+
+void QB_DSP_Pitch_Detect::endTrack(const Lane& lane) {
+    current = lane.cur;
+    target = lane.tgt;
+    lastSampleBits = lane.lastBits;
+    lastCrossingTime = lane.lastCross;
+}
+
+template <bool Exponential, bool WriteOutput>
+void QB_DSP_Pitch_Detect::track(uint32_t offset, uint32_t count) {
+    Lane lane = beginTrack<WriteOutput>(offset);
     uint32_t i = 0;
     for (; i + 4 <= count; i += 4) {
-        step(i);
-        step(i + 1);
-        step(i + 2);
-        step(i + 3);
+        lane.template step<Exponential, WriteOutput>(i);
+        lane.template step<Exponential, WriteOutput>(i + 1);
+        lane.template step<Exponential, WriteOutput>(i + 2);
+        lane.template step<Exponential, WriteOutput>(i + 3);
     }
-    for (; i < count; ++i) step(i);
-
-    current = cur;
-    target = tgt;
-    lastSampleBits = lastBits;
-    lastCrossingTime = lastCross;
+    for (; i < count; ++i) lane.template step<Exponential, WriteOutput>(i);
+    endTrack(lane);
 }
 
 void QB_DSP_Pitch_Detect::trackExponential(uint32_t offset, uint32_t count) { track<true, true>(offset, count); }
@@ -191,4 +205,52 @@ void QB_DSP_Pitch_Detect::hold(uint32_t offset, uint32_t count) {
     }
     if (out == nullptr) return;
     for (uint32_t i = 0; i < count; ++i) out[offset + i] = current;
+}
+
+const QB_JointKind QB_DSP_Pitch_Detect::kJointKind = {&QB_DSP_Pitch_Detect::readyTogether,
+                                                      &QB_DSP_Pitch_Detect::trackTogether, true};
+
+
+
+bool QB_DSP_Pitch_Detect::readyTogether(const QB_ModuleBase& module) {
+    const auto& m = static_cast<const QB_DSP_Pitch_Detect&>(module);
+    const bool linear = m.routine == qbRoutine(&QB_DSP_Pitch_Detect::trackLinear);
+    const bool exponential = m.routine == qbRoutine(&QB_DSP_Pitch_Detect::trackExponential);
+    // Tracking with its output written, no event to send first, and a last crossing
+    // close enough for the lanes' clock arithmetic.
+    return (linear || exponential) && m.announced == 1 && (m.current == m.lastSentValue || m.output1Listened == 0) &&
+           m.time - m.lastCrossingTime < (1u << 30);
+}
+
+void QB_DSP_Pitch_Detect::trackTogether(QB_ModuleBase* const* members, int count, uint32_t offset, uint32_t n) {
+    QB_DSP_Pitch_Detect* m[QB_JointGroup::kMaxMembers] = {};
+    for (int k = 0; k < count; ++k) m[k] = static_cast<QB_DSP_Pitch_Detect*>(members[k]);
+#if QB_HAVE_AVX2_KERNELS
+    if (m[0]->simdLevel == QB_SimdLevel::kAvx2 && count <= QB_PitchLanes::kLanes) {
+        QB_PitchLanes lanes;
+        Lane alone[QB_JointGroup::kMaxMembers];
+        lanes.count = count;
+        for (int k = 0; k < count; ++k) {
+            const Lane a = alone[k] = m[k]->beginTrack<true>(offset);
+            lanes.t0 = a.t0;  // every member's clock is the sub-block's
+            lanes.in[k] = a.in, lanes.out[k] = a.o;
+            lanes.coef[k] = a.coef, lanes.lo[k] = a.lo, lanes.hi[k] = a.hi, lanes.scale[k] = a.scale;
+            lanes.cur[k] = a.cur, lanes.tgt[k] = a.tgt, lanes.lastBits[k] = a.lastBits, lanes.lastCross[k] = a.lastCross;
+            lanes.exponential[k] = m[k]->routine == qbRoutine(&QB_DSP_Pitch_Detect::trackExponential) ? ~0u : 0u;
+        }
+        const uint32_t done = qbPitchTrackAvx2(lanes, n);
+        // The last samples of each, alone.
+        for (int k = 0; k < count; ++k) {
+            Lane& a = alone[k];
+            a.cur = lanes.cur[k], a.tgt = lanes.tgt[k], a.lastBits = lanes.lastBits[k], a.lastCross = lanes.lastCross[k];
+            for (uint32_t i = done; i < n; ++i) {
+                if (lanes.exponential[k] != 0) a.step<true, true>(i);
+                else a.step<false, true>(i);
+            }
+            m[k]->endTrack(a);
+        }
+        return;
+    }
+#endif
+    for (int k = 0; k < count; ++k) m[k]->runRoutine(offset, n);
 }

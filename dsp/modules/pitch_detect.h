@@ -8,7 +8,9 @@
 
 #include <cstdint>
 
+#include "dsp/framework/joint_run.h"
 #include "dsp/framework/module_base.h"
+#include "platform/cpu_features.h"
 
 class QB_DSP_Pitch_Detect : public QB_ModuleBase {
 public:
@@ -63,10 +65,22 @@ public:
     int16_t enable = 1;
     int16_t announced = -1;
     int16_t mode = 0;
+    QB_SimdLevel simdLevel = QB_SimdLevel::kScalar;
+
+    // Trackers that track together (joint_run.h), side by side in the lanes of a vector
+    // (pitch_detect_lanes.h); they run at the place of the last of them.
+    static const QB_JointKind kJointKind;
+    static bool readyTogether(const QB_ModuleBase& module);
+    static void trackTogether(QB_ModuleBase* const* members, int count, uint32_t offset, uint32_t n);
 
 private:
+    struct Lane;
+    template <bool WriteOutput>
+    Lane beginTrack(uint32_t offset);
+    void endTrack(const Lane& lane);
     template <bool Exponential, bool WriteOutput>
     void track(uint32_t offset, uint32_t count);
+
     void updateCoefficient();
     void selectRoutine();
 };

@@ -6,12 +6,7 @@
 
 #if QB_HAVE_AVX2_KERNELS
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#include "platform/avx2_begin.h"
 
 #include <immintrin.h>
 
@@ -68,10 +63,6 @@ void qbBiquadSeriesAvx2(const QB_SectionCoefficients* sections, QB_BiquadState* 
     qb_staggered::run<Eight, Eight>(qb_staggered::OwnSets{sections}, states, count, in, out, n);
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+#include "platform/avx2_end.h"
 
 #endif

@@ -8,12 +8,7 @@
 
 #if QB_HAVE_AVX2_KERNELS
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#include "platform/avx2_begin.h"
 
 #include <immintrin.h>
 
@@ -68,10 +63,6 @@ void qbDesignPeakingAvx2(const QB_BiquadDesign& d, const float* f, const float* 
     qbDesignPeakingSse2(d, f + done, u + done, rest, n - done);
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+#include "platform/avx2_end.h"
 
 #endif

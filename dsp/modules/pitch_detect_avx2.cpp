@@ -2,20 +2,14 @@
 // and transposed, so that each step works on one sample of all lanes, and the outputs
 // are transposed back. Everything in this file is compiled for AVX2 and has internal
 // linkage except the entry point, which is called only when the CPU reports AVX2.
+#include "dsp/framework/graph_host.h"
 #include "dsp/modules/pitch_detect_lanes.h"
 
 #if QB_HAVE_AVX2_KERNELS
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#include "platform/avx2_begin.h"
 
 #include <immintrin.h>
-
-#include "dsp/framework/graph_host.h"
 
 namespace {
 
@@ -95,10 +89,6 @@ uint32_t qbPitchTrackAvx2(QB_PitchLanes& l, uint32_t n) {
     return done;
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+#include "platform/avx2_end.h"
 
 #endif

@@ -18,11 +18,14 @@ void recordRun(QB_ModuleBase* const* members, int count, uint32_t, uint32_t) {
 }
 const QB_JointKind kKind = {&isReady, &recordRun};
 const QB_JointKind kOtherKind = {&isReady, &recordRun};
+const QB_JointKind kLastKind = {&isReady, &recordRun, true};
 
 struct Member : QB_ModuleBase {
     Member(QB_GraphHost* owner, const QB_JointKind* kind) : QB_ModuleBase(owner, false) { jointKind = kind; }
     void handleEvent(QB_Event* e, uint32_t offset) override { handled.push_back({e->time, offset}); }
+    void processBlock(uint32_t offset, uint32_t count) override { ++ranAlone; }
     bool ready = true;
+    int ranAlone = 0;
     std::vector<std::pair<uint32_t, uint32_t>> handled;  // event time, ring offset
 };
 bool isReady(const QB_ModuleBase& m) { return static_cast<const Member&>(m).ready; }
@@ -113,6 +116,56 @@ TEST(JointGroups, TheReadyMembersRunTogetherAndAReaderOfAWaitingMemberWaitsToo) 
     g.m[1]->flags = QB_ModuleBase::kDisabled;  // one left: nobody runs together
     EXPECT_EQ(run(), 0u);
     EXPECT_TRUE(ranTogether.empty());
+}
+
+TEST(JointGroups, AGroupThatRunsAtItsLastMemberMovesNoMemberPastAReader) {
+    // 0 source, 1 A, 2 B, 3 H, 4 P reads A, 5 C, 6 D reads C, 7 E.
+    Graph g(8, {0, 4});
+    for (int i : {1, 2, 3, 5, 6, 7}) g.m[i]->jointKind = &kLastKind;
+    for (int i : {1, 2, 3, 5, 7}) g.reads(i, 0, 0);
+    g.reads(4, 0, 1), g.reads(6, 0, 5);
+    QB_JointGroup groups[8];
+    int16_t groupOf[QB_GraphHost::kMaxModules];
+    ASSERT_EQ(g.form(groups, groupOf), 2);
+    // C would carry A past P, which reads it; D reads C; E would carry C past D.
+    EXPECT_EQ(membersOf(groups[0]), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(membersOf(groups[1]), (std::vector<int>{6, 7}));
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(groupOf[i], i >= 1 && i <= 3 ? 0 : i >= 6 ? 1 : -1) << i;
+
+    // At each member's place in turn; answers which of them have run or wait.
+    const auto pass = [&] {
+        ranTogether.clear();
+        uint32_t waiting = 0;
+        std::vector<bool> taken;
+        for (int i : {1, 2, 3}) taken.push_back(qbRunJointGroupAtLast(groups[0], i, g.host.moduleTable, waiting, 77, 5, 16));
+        EXPECT_EQ(waiting, 0u);
+        return taken;
+    };
+    EXPECT_EQ(pass(), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(ranTogether, (std::vector<QB_ModuleBase*>{g.m[1], g.m[2], g.m[3]}));
+    EXPECT_EQ(g.m[2]->time, 77u);
+
+    // A member not ready runs at its own place; the last not ready leaves the waiting
+    // ones to run together, or one alone.
+    g.m[2]->ready = false;
+    EXPECT_EQ(pass(), (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(ranTogether, (std::vector<QB_ModuleBase*>{g.m[1], g.m[3]}));
+    g.m[2]->ready = true, g.m[3]->ready = false;
+    EXPECT_EQ(pass(), (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(ranTogether, (std::vector<QB_ModuleBase*>{g.m[1], g.m[2]}));
+    g.m[2]->ready = false;
+    EXPECT_EQ(pass(), (std::vector<bool>{true, false, false}));
+    EXPECT_TRUE(ranTogether.empty());
+    EXPECT_EQ(g.m[1]->ranAlone, 1);
+    EXPECT_EQ(g.m[3]->ranAlone, 0);  // the driver runs the last at its place
+
+    // An event inside the sub-block keeps a member out; one at its start is handled first.
+    g.m[2]->ready = g.m[3]->ready = true;
+    g.m[1]->postEvent(77, 0, 0, 1, 0.f, 0);
+    g.m[2]->postEvent(80, 0, 0, 1, 0.f, 0);
+    EXPECT_EQ(pass(), (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(ranTogether, (std::vector<QB_ModuleBase*>{g.m[1], g.m[3]}));
+    EXPECT_EQ(g.m[1]->handled, (std::vector<std::pair<uint32_t, uint32_t>>{{77, 5}}));
 }
 
 }  // namespace

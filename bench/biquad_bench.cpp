@@ -148,6 +148,37 @@ void BM_CascadesOfFive(benchmark::State& state) {
 }
 BENCHMARK(BM_CascadesOfFive)->ArgsProduct({{0, 1}, {0, 1, 2}, {3, 4}})->ArgNames({"together", "simd", "jobs"});
 
+// The graph's seven prefilter chains of five sections: four read the input and three of
+// them feed one more chain each. In two waves of independent chains (chains:0) or packed
+// lane after lane in one pass (chains:1, with AVX-512).
+void BM_PrefilterChains(benchmark::State& state) {
+    const bool packed = state.range(0) != 0;
+    const auto level = static_cast<QB_SimdLevel>(state.range(1));
+    if (!supported(state, level)) return;
+    const QB_BiquadChainsFn chains = qbBiquadChainsFor(level);
+    if (packed && chains == nullptr) return state.SkipWithError("no packed kernel at this level");
+    Host host;
+    const std::vector<float> audio = noiseRing();
+    std::vector<float> out[7];
+    QB_BiquadState states[7][5] = {};
+    QB_CascadeJob jobs[7];
+    const int source[7] = {-1, -1, 1, -1, 3, -1, 5};  // graph order: a follower after its source
+    for (int j = 0; j < 7; ++j) {
+        out[j].resize(kRing + 4);
+        const QB_BiquadDesign d = qbBeginDesign(host.tables, qbIndexScale(kSampleRate), j == 0 ? 1 : 4, 4, true, 0);
+        const float* in = source[j] < 0 ? audio.data() : out[source[j]].data();
+        jobs[j] = {qbDesignAt(d, 100.0f + 700.0f * j, 0), states[j], 5, in, out[j].data()};
+    }
+    const QB_CascadeJob first[4] = {jobs[0], jobs[1], jobs[3], jobs[5]}, second[3] = {jobs[2], jobs[4], jobs[6]};
+    const QB_BiquadCascadesFn waves = qbBiquadCascadesFor(level);
+    for (auto _ : state) {
+        if (!packed || !chains(jobs, 7, kRing)) waves(first, 4, kRing), waves(second, 3, kRing);
+        benchmark::DoNotOptimize(out[6][kRing - 1]);
+    }
+    countSamples(state);
+}
+BENCHMARK(BM_PrefilterChains)->Args({0, 1})->Args({0, 2})->Args({0, 3})->Args({1, 3})->ArgNames({"chains", "simd"});
+
 // Type 9 designs per sample over a ring, every sample a different frequency and gain.
 void BM_PeakingDesignPerSample(benchmark::State& state) {
     const auto level = static_cast<QB_SimdLevel>(state.range(0));

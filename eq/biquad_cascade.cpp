@@ -39,7 +39,7 @@ void seriesOneByOne(const QB_SectionCoefficients* sections, int count, QB_Biquad
 // back to the next narrower one. The vector kernels are named only where they exist.
 template <class Fn>
 Fn choose(QB_SimdLevel level, Fn scalar, Fn sse2, Fn avx2) {
-    if (QB_HAVE_AVX2_KERNELS && level == QB_SimdLevel::kAvx2) return avx2;
+    if (QB_HAVE_AVX2_KERNELS && qbSimdAtLeast(level, QB_SimdLevel::kAvx2)) return avx2;
     if (QB_HAVE_SSE2_KERNELS && level != QB_SimdLevel::kScalar) return sse2;
     return scalar;
 }
@@ -65,6 +65,14 @@ QB_BiquadCascadeFn qbBiquadCascadeFor(QB_SimdLevel level) {
 QB_BiquadCascadesFn qbBiquadCascadesFor(QB_SimdLevel level) {
     return choose<QB_BiquadCascadesFn>(level, &scalarCascades, QB_SSE2_KERNEL(qbBiquadCascadesSse2),
                                        QB_AVX2_KERNEL(qbBiquadCascadesAvx2));
+}
+
+QB_BiquadChainsFn qbBiquadChainsFor(QB_SimdLevel level) {
+    // With AVX2's sixteen registers the packed lanes spill, and the waves of pairs are faster.
+#if QB_HAVE_AVX512_KERNELS
+    if (level == QB_SimdLevel::kAvx512) return &qbBiquadChainsAvx512;
+#endif
+    return nullptr;
 }
 
 QB_BiquadSeriesFn qbBiquadSeriesFor(QB_SimdLevel level) {

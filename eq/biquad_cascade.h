@@ -22,6 +22,12 @@ QB_BiquadCascadeFn qbBiquadCascadeFor(QB_SimdLevel level);
 using QB_BiquadCascadesFn = void (*)(const QB_CascadeJob* jobs, int m, uint32_t n);
 QB_BiquadCascadesFn qbBiquadCascadesFor(QB_SimdLevel level);
 
+// The jobs (in the order they would run alone; a job may read an earlier job's output)
+// packed lane after lane in one pass (biquad_chains.h). Answers false, having run
+// nothing, when they do not fit its shape; null where the level has no such kernel.
+using QB_BiquadChainsFn = bool (*)(const QB_CascadeJob* jobs, int m, uint32_t n);
+QB_BiquadChainsFn qbBiquadChainsFor(QB_SimdLevel level);
+
 // count sections (0..8) in series, each with its own coefficients (biquad_staggered.h):
 // the first reads in, the others filter out in place. The streams of a section start at
 // the run's first sample.

@@ -16,6 +16,7 @@ void qbBiquadSeriesPairAvx2(const QB_SectionCoefficients* sections, int count, Q
                             const float* const* in, float* const* out, uint32_t n);
 void qbBiquadCascadesSse2(const QB_CascadeJob* jobs, int m, uint32_t n);
 void qbBiquadCascadesAvx2(const QB_CascadeJob* jobs, int m, uint32_t n);
+bool qbBiquadChainsAvx512(const QB_CascadeJob* jobs, int m, uint32_t n);
 void qbBiquadCascadeSse2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
                          float* out, uint32_t n);
 // Type 9 sets for n samples from f[i] and u[i], written at out[0..4][i].

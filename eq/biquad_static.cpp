@@ -7,6 +7,7 @@ QB_DSP_BiQuad_Static::QB_DSP_BiQuad_Static(QB_GraphHost* owner, bool createDisab
     frequency_ = width_ = gain_ = zeros_;
     cascade_ = qbBiquadCascadeFor(qbSimdLevel());
     cascades_ = qbBiquadCascadesFor(qbSimdLevel());
+    chains_ = qbBiquadChainsFor(qbSimdLevel());
     jointKind = &kJointKind;
     clearStates();
 }
@@ -38,6 +39,7 @@ void QB_DSP_BiQuad_Static::prepare() {
     prepareCommon();
     cascade_ = qbBiquadCascadeFor(qbSimdLevel());
     cascades_ = qbBiquadCascadesFor(qbSimdLevel());
+    chains_ = qbBiquadChainsFor(qbSimdLevel());
     type_ = 0;
     linearMode_ = 1;
     sectionCount_ = 1;
@@ -111,15 +113,21 @@ bool QB_DSP_BiQuad_Static::readyTogether(const QB_ModuleBase& module) {
 }
 
 void QB_DSP_BiQuad_Static::filterTogether(QB_ModuleBase* const* members, int count, uint32_t offset, uint32_t n) {
-    QB_DSP_BiQuad_Static* m[QB_JointGroup::kMaxMembers];
+    QB_DSP_BiQuad_Static* m[QB_JointGroup::kMaxMembers] = {};
     for (int k = 0; k < count; ++k) {
         m[k] = static_cast<QB_DSP_BiQuad_Static*>(members[k]);
         m[k]->beforeFilter(offset);
     }
-    // In waves: every chain whose input no chain still to run writes, side by side. A
-    // member reads only earlier members, so the first one left never waits.
+    // All in one pass, a reader packed behind the chain it reads, where the level can.
+    QB_CascadeJob all[QB_JointGroup::kMaxMembers] = {};
+    for (int k = 0; k < count; ++k)
+        all[k] = {m[k]->coefficients_, m[k]->states_[0], m[k]->sectionCount_, m[k]->audioIn_[0] + offset,
+                  m[k]->audioOut_[0] + offset};
+    const bool packed = m[0]->chains_ != nullptr && m[0]->chains_(all, count, n);
+    // Else in waves: every chain whose input no chain still to run writes, side by side.
+    // A member reads only earlier members, so the first one left never waits.
     bool done[QB_JointGroup::kMaxMembers] = {};
-    for (int left = count; left > 0;) {
+    for (int left = packed ? 0 : count; left > 0;) {
         QB_CascadeJob jobs[QB_JointGroup::kMaxMembers];
         int wave[QB_JointGroup::kMaxMembers], waveCount = 0;
         for (int k = 0; k < count; ++k) {
@@ -128,8 +136,7 @@ void QB_DSP_BiQuad_Static::filterTogether(QB_ModuleBase* const* members, int cou
             for (int e = 0; e < count; ++e) waits = waits || (e != k && !done[e] && m[e]->audioOut_[0] == m[k]->audioIn_[0]);
             if (waits) continue;
             wave[waveCount] = k;
-            jobs[waveCount++] = {m[k]->coefficients_, m[k]->states_[0], m[k]->sectionCount_,
-                                 m[k]->audioIn_[0] + offset, m[k]->audioOut_[0] + offset};
+            jobs[waveCount++] = all[k];
         }
         m[0]->cascades_(jobs, waveCount, n);
         for (int w = 0; w < waveCount; ++w) done[wave[w]] = true;

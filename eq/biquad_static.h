@@ -60,6 +60,7 @@ private:
     QB_BiquadState states_[2][kMaxSections];
     QB_BiquadCascadeFn cascade_;  // chosen at prepare from the SIMD level in force
     QB_BiquadCascadesFn cascades_;
+    QB_BiquadChainsFn chains_;  // null where the level packs no chains
     QB_BiquadCoefficients coefficients_ = {};
     float indexScale_ = 0.0f;
     int32_t recompute_ = -1;  // 1: design every call, -1: design once, 0: up to date

@@ -10,6 +10,9 @@ QB_SimdLevel detect() {
 #if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
 #if defined(__GNUC__) && !defined(_WIN32)
     __builtin_cpu_init();
+    // The compiler's check includes the system's saving of the wider registers.
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx2"))
+        return QB_SimdLevel::kAvx512;
     if (__builtin_cpu_supports("avx2")) return QB_SimdLevel::kAvx2;
 #endif
     return QB_SimdLevel::kSse2;
@@ -25,6 +28,7 @@ QB_SimdLevel fromEnvironment(QB_SimdLevel supported) {
     if (text == nullptr) return supported;
     if (std::strcmp(text, "scalar") == 0) return QB_SimdLevel::kScalar;
     if (std::strcmp(text, "sse2") == 0) return lower(supported, QB_SimdLevel::kSse2);
+    if (std::strcmp(text, "avx2") == 0) return lower(supported, QB_SimdLevel::kAvx2);
     return supported;
 }
 
@@ -53,6 +57,7 @@ void qbSimdRelease() { forced.store(kNotForced, std::memory_order_relaxed); }
 
 const char* qbSimdName(QB_SimdLevel level) {
     switch (level) {
+        case QB_SimdLevel::kAvx512: return "avx512";
         case QB_SimdLevel::kAvx2: return "avx2";
         case QB_SimdLevel::kSse2: return "sse2";
         default: return "scalar";

@@ -226,7 +226,7 @@ void QB_DSP_Pitch_Detect::trackTogether(QB_ModuleBase* const* members, int count
     QB_DSP_Pitch_Detect* m[QB_JointGroup::kMaxMembers] = {};
     for (int k = 0; k < count; ++k) m[k] = static_cast<QB_DSP_Pitch_Detect*>(members[k]);
 #if QB_HAVE_AVX2_KERNELS
-    if (m[0]->simdLevel == QB_SimdLevel::kAvx2 && count <= QB_PitchLanes::kLanes) {
+    if (qbSimdAtLeast(m[0]->simdLevel, QB_SimdLevel::kAvx2) && count <= QB_PitchLanes::kLanes) {
         QB_PitchLanes lanes;
         Lane alone[QB_JointGroup::kMaxMembers];
         lanes.count = count;

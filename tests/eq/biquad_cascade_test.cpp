@@ -46,7 +46,7 @@ void expectSameRun(const Run& kernel, const Run& reference, const QB_BiquadState
 
 std::vector<QB_SimdLevel> vectorLevels() {
     std::vector<QB_SimdLevel> levels;
-    for (QB_SimdLevel l : {QB_SimdLevel::kSse2, QB_SimdLevel::kAvx2})
+    for (QB_SimdLevel l : {QB_SimdLevel::kSse2, QB_SimdLevel::kAvx2, QB_SimdLevel::kAvx512})
         if (static_cast<int>(l) <= static_cast<int>(qbSimdSupported())) levels.push_back(l);
     return levels;
 }
@@ -211,7 +211,7 @@ TEST(BiquadSeries, VectorKernelsMatchSectionsRunOneAfterTheOtherWithTheirOwnCoef
 }
 
 TEST(BiquadCascade, TheForcedLevelIsCappedByWhatTheProcessorSupports) {
-    qbSimdForce(QB_SimdLevel::kAvx2);
+    qbSimdForce(QB_SimdLevel::kAvx512);
     EXPECT_EQ(qbSimdLevel(), qbSimdSupported());
     qbSimdForce(QB_SimdLevel::kScalar);
     EXPECT_EQ(qbSimdLevel(), QB_SimdLevel::kScalar);

@@ -103,7 +103,8 @@ TEST_P(SimdPaths, EveryFactoryProgramGivesTheScalarOutputBitForBitAtEveryRateAnd
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, SimdPaths, ::testing::Values(QB_SimdLevel::kSse2, QB_SimdLevel::kAvx2),
+INSTANTIATE_TEST_SUITE_P(Levels, SimdPaths,
+                         ::testing::Values(QB_SimdLevel::kSse2, QB_SimdLevel::kAvx2, QB_SimdLevel::kAvx512),
                          [](const ::testing::TestParamInfo<QB_SimdLevel>& info) {
                              return std::string(qbSimdName(info.param));
                          });

@@ -93,6 +93,41 @@ void BM_MultiEngineFiveBands(benchmark::State& state) {
 }
 BENCHMARK(BM_MultiEngineFiveBands)->ArgsProduct({{0, 1}, {0, 1, 2}})->ArgNames({"perSample", "simd"});
 
+// Two channels through five peaking sections with the same sets (the left and right
+// engines), three of the five per sample as "Dynamic EQ" has them (perSample:1) or none.
+void BM_SeriesPairFiveBands(benchmark::State& state) {
+    const bool perSample = state.range(0) != 0;
+    const auto level = static_cast<QB_SimdLevel>(state.range(1));
+    if (!supported(state, level)) return;
+    Host host;
+    const std::vector<float> left = noiseRing(), right = noiseRing();
+    std::vector<float> streams[5][5], outL(kRing + 4), outR(kRing + 4);
+    QB_SectionCoefficients sections[5];
+    const QB_BiquadDesign d = qbBeginDesign(host.tables, qbIndexScale(kSampleRate), 9, 0, true, 0.5f);
+    for (int k = 0; k < 5; ++k) {
+        for (auto& s : streams[k]) s.resize(kRing + 4);
+        for (uint32_t i = 0; i < kRing + 4; ++i) {
+            const QB_BiquadCoefficients c = qbDesignAt(d, 10.0f + 150.0f * k, 0.1f + 0.0005f * i);
+            const float v[5] = {c.b0, c.b1, c.b2, c.a1, c.a2};
+            for (int p = 0; p < 5; ++p) streams[k][p][i] = v[p];
+        }
+        const QB_CoefficientStreams c = {streams[k][0].data(), streams[k][1].data(), streams[k][2].data(),
+                                         streams[k][3].data(), streams[k][4].data()};
+        sections[k] = {c, perSample && (0b01011 >> k & 1) != 0};
+    }
+    QB_BiquadState states[2][5] = {};
+    QB_BiquadState* const st[2] = {states[0], states[1]};
+    const float* const in[2] = {left.data(), right.data()};
+    float* const out[2] = {outL.data(), outR.data()};
+    const QB_BiquadSeriesPairFn pair = qbBiquadSeriesPairFor(level);
+    for (auto _ : state) {
+        pair(sections, 5, st, in, out, kRing);
+        benchmark::DoNotOptimize(outR[kRing - 1]);
+    }
+    countSamples(state);
+}
+BENCHMARK(BM_SeriesPairFiveBands)->ArgsProduct({{0, 1}, {2, 3}})->ArgNames({"perSample", "simd"});
+
 // Arg: the SIMD level (0 scalar, 1 SSE2, 2 AVX2), forced while the module prepares.
 void BM_StaticFiveSectionCascade(benchmark::State& state) {
     const auto level = static_cast<QB_SimdLevel>(state.range(0));

@@ -82,7 +82,10 @@ QB_BiquadSeriesFn qbBiquadSeriesFor(QB_SimdLevel level) {
 
 QB_BiquadSeriesPairFn qbBiquadSeriesPairFor(QB_SimdLevel level) {
     // SSE2 runs the channels one after the other: two channels' lanes in pairs of vectors
-    // do not fit its sixteen registers.
+    // do not fit its sixteen registers. AVX-512 holds both in one vector.
+#if QB_HAVE_AVX512_KERNELS
+    if (level == QB_SimdLevel::kAvx512) return &qbBiquadSeriesPairAvx512;
+#endif
     return choose<QB_BiquadSeriesPairFn>(level, &seriesOneByOne<&scalarSeries>,
                                          QB_SSE2_KERNEL(seriesOneByOne<&qbBiquadSeriesSse2>),
                                          QB_AVX2_KERNEL(qbBiquadSeriesPairAvx2));

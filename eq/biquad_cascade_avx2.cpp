@@ -10,37 +10,12 @@
 
 #include <immintrin.h>
 
+#include "eq/biquad_eight_lanes.h"
 #include "eq/biquad_staggered.h"
 
 namespace {
 
-struct Eight {
-    static constexpr int kLanes = 8;
-    __m256 v;
-    static Eight broadcast(float x) { return {_mm256_set1_ps(x)}; }
-    static Eight fromLanes(const float* p) { return {_mm256_loadu_ps(p)}; }
-    void toLanes(float* p) const { _mm256_storeu_ps(p, v); }
-    Eight operator+(Eight b) const { return {_mm256_add_ps(v, b.v)}; }
-    Eight operator-(Eight b) const { return {_mm256_sub_ps(v, b.v)}; }
-    Eight operator*(Eight b) const { return {_mm256_mul_ps(v, b.v)}; }
-    static Eight fromBits(const uint32_t* p) {
-        return {_mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)))};
-    }
-    static Eight select(Eight mask, Eight yes, Eight no) { return {_mm256_blendv_ps(no.v, yes.v, mask.v)}; }
-    // {x, v0, ..., v6}
-    static Eight shiftIn(Eight a, float x) {
-        const __m256 up = _mm256_permutevar8x32_ps(a.v, _mm256_setr_epi32(0, 0, 1, 2, 3, 4, 5, 6));
-        return {_mm256_blend_ps(up, _mm256_set1_ps(x), 1)};
-    }
-    // Lanes 0 to 3 by a transpose, lane 4 from a broadcast load, blended in (a blend
-    // does not compete with the transpose and the lane shifts for the shuffle port).
-    static void steps4(const float* const* p, Eight* v) {
-        __m128 c[4] = {_mm_loadu_ps(p[0]), _mm_loadu_ps(p[1]), _mm_loadu_ps(p[2]), _mm_loadu_ps(p[3])};
-        _MM_TRANSPOSE4_PS(c[0], c[1], c[2], c[3]);
-        for (int i = 0; i < 4; ++i)
-            v[i].v = _mm256_blend_ps(_mm256_castps128_ps256(c[i]), _mm256_broadcast_ss(p[4] + i), 0x10);
-    }
-};
+struct Eight : EightLanes<Eight> {};
 
 }  // namespace
 

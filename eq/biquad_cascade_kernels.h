@@ -14,6 +14,8 @@ void qbBiquadSeriesAvx2(const QB_SectionCoefficients* sections, QB_BiquadState* 
                         float* out, uint32_t n);
 void qbBiquadSeriesPairAvx2(const QB_SectionCoefficients* sections, int count, QB_BiquadState* const* states,
                             const float* const* in, float* const* out, uint32_t n);
+void qbBiquadSeriesPairAvx512(const QB_SectionCoefficients* sections, int count, QB_BiquadState* const* states,
+                              const float* const* in, float* const* out, uint32_t n);
 void qbBiquadCascadesSse2(const QB_CascadeJob* jobs, int m, uint32_t n);
 void qbBiquadCascadesAvx2(const QB_CascadeJob* jobs, int m, uint32_t n);
 bool qbBiquadChainsAvx512(const QB_CascadeJob* jobs, int m, uint32_t n);

@@ -27,11 +27,12 @@ struct Chains {
     const float* in;
     uint32_t n;
     uint32_t lead;
-    // The lanes between the parts of the run; lanes past plan.lanes filter nothing.
-    alignas(64) float b0[W] = {}, b1[W] = {}, b2[W] = {}, a1[W] = {}, a2[W] = {};
-    alignas(64) float x1[W] = {}, x2[W] = {}, y1[W] = {}, y2[W] = {};
-    alignas(64) uint32_t start[W] = {};
-    alignas(64) int32_t position[W] = {};
+    // The lanes between the parts of the run; lanes past plan.lanes filter nothing (all
+    // zero, set in the constructor, which fills the others).
+    alignas(64) float b0[W], b1[W], b2[W], a1[W], a2[W];
+    alignas(64) float x1[W], x2[W], y1[W], y2[W];
+    alignas(64) uint32_t start[W];
+    alignas(64) int32_t position[W];
     // Each job's output: its last lane, that lane's delay (2 position) and where it goes.
     int outLane[QB_ChainPlan::kMaxJobs];
     uint32_t outDelay[QB_ChainPlan::kMaxJobs];
@@ -51,8 +52,15 @@ struct Chains {
             outLane[q] = plan.first[q] + job.count - 1;
             outDelay[q] = 2u * static_cast<uint32_t>(plan.position[outLane[q]]);
             out[q] = job.out;
+            // The outputs were last written a sub-block ago and may have left the first
+            // cache level: fetch them for writing while the lanes run.
+            for (uint32_t i = 0; i < n; i += 16) __builtin_prefetch(job.out + i, 1);
         }
         for (int k = 0; k < plan.lanes; ++k) start[k] = plan.start[k], position[k] = plan.position[k];
+        for (int k = plan.lanes; k < W; ++k) {
+            b0[k] = b1[k] = b2[k] = a1[k] = a2[k] = x1[k] = x2[k] = y1[k] = y2[k] = 0.0f;
+            start[k] = 0, position[k] = 0;
+        }
     }
 
     void run() {

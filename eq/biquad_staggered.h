@@ -11,10 +11,12 @@
 //   +, -, *; shiftIn(v, x) = {x, v[0], ..., v[kLanes - 2]};
 //   select(mask, yes, no): yes in the lanes whose mask bits are all set, else no;
 //   fromBits(const uint32_t*): lanes with these bit patterns (masks);
-//   steps4(p, v): v[i] = {p[0][i], ..., p[4][i], 0, ...} (lanes 0 to 4 only).
+//   steps4(p, v): v[i] = {p[0][i], ..., p[4][i], 0, ...} (lanes 0 to 4 only), or a
+//   SetRows type of its own (see TransposedRows).
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "eq/biquad_section.h"
 
@@ -209,6 +211,29 @@ struct Staggered {
     }
 };
 
+// The sets of Rows::kSteps steps from rows[j][k], where coefficient j of lane k is read
+// for them: by default four steps, turned into vectors by Pack::steps4; a Pack may bring
+// a SetRows of its own (a constructor from the rows and at(i, sets) for step i).
+template <class Pack>
+struct TransposedRows {
+    static constexpr uint32_t kSteps = 4;
+    Pack c[5][4];
+    explicit TransposedRows(const float* const (&rows)[5][kMaxPerSampleSections]) {
+        for (int j = 0; j < 5; ++j) Pack::steps4(rows[j], c[j]);
+    }
+    QB_STEP_INLINE void at(uint32_t i, Pack* sets) const {
+        for (int j = 0; j < 5; ++j) sets[j] = c[j][i];
+    }
+};
+template <class Pack, class = void>
+struct RowsOf {
+    using type = TransposedRows<Pack>;
+};
+template <class Pack>
+struct RowsOf<Pack, std::void_t<typename Pack::SetRows>> {
+    using type = typename Pack::SetRows;
+};
+
 // The steps from t to n with sets read per sample, given as stepWith(t, C0, C1, C2, D1,
 // D2) of one or more jobs with the same sets (their sets are read once for all); s is
 // one of them, begun.
@@ -217,30 +242,34 @@ QB_STEP_INLINE inline void perSampleSteps(const Staggered<Pack, Sets>& s, uint32
                                           const StepWith&... stepWith) {
     const Sets& sets = s.sets;
     const int count = s.count;
-    // Sections with one set read four copies of it; lanes past count read zeros.
-    float fixed[5][kMaxPerSampleSections][4] = {}, zeros[4] = {};
+    using Rows = typename RowsOf<Pack>::type;
+    constexpr uint32_t kSteps = Rows::kSteps;
+    // Sections with one set read copies of it; lanes past count read zeros.
+    float fixed[5][kMaxPerSampleSections][kSteps] = {}, zeros[kSteps] = {};
     const float* const columns[5] = {s.b0, s.b1, s.b2, s.a1, s.a2};
     for (int j = 0; j < 5; ++j)
         for (int k = 0; k < count; ++k)
             for (float& v : fixed[j][k]) v = columns[j][k];
-    // rows[j][k]: where coefficient j of lane k is read for the next four steps.
+    // rows[j][k]: where coefficient j of lane k is read for the next steps.
     const float* rows[5][kMaxPerSampleSections];
     uint32_t advance[kMaxPerSampleSections] = {};
     for (int k = 0; k < kMaxPerSampleSections; ++k) {
         const bool varies = k < count && sets.perSample(k);
-        advance[k] = varies ? 4 : 0;
+        advance[k] = varies ? kSteps : 0;
         for (int j = 0; j < 5; ++j)
             rows[j][k] = k >= count ? zeros
                          : varies   ? sets.stream(k, j) + (t - kStagger * static_cast<uint32_t>(k))
                                     : fixed[j][k];
     }
-    for (; t + 4 <= n; t += 4) {
-        Pack C[5][4];
-        for (int j = 0; j < 5; ++j) {
-            Pack::steps4(rows[j], C[j]);
+    for (; t + kSteps <= n; t += kSteps) {
+        const Rows block(rows);
+        for (int j = 0; j < 5; ++j)
             for (int k = 0; k < kMaxPerSampleSections; ++k) rows[j][k] += advance[k];
+        for (uint32_t i = 0; i < kSteps; ++i) {
+            Pack C[5];
+            block.at(i, C);
+            (stepWith(t + i, C[0], C[1], C[2], C[3], C[4]), ...);
         }
-        for (uint32_t i = 0; i < 4; ++i) (stepWith(t + i, C[0][i], C[1][i], C[2][i], C[3][i], C[4][i]), ...);
     }
     // The last steps one by one, from a row of lanes.
     constexpr int L = Pack::kLanes;

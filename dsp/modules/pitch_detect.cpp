@@ -238,7 +238,12 @@ void QB_DSP_Pitch_Detect::trackTogether(QB_ModuleBase* const* members, int count
             lanes.cur[k] = a.cur, lanes.tgt[k] = a.tgt, lanes.lastBits[k] = a.lastBits, lanes.lastCross[k] = a.lastCross;
             lanes.exponential[k] = m[k]->routine == qbRoutine(&QB_DSP_Pitch_Detect::trackExponential) ? ~0u : 0u;
         }
+#if QB_HAVE_AVX512_KERNELS
+        const uint32_t done = m[0]->simdLevel == QB_SimdLevel::kAvx512 ? qbPitchTrackAvx512(lanes, n)
+                                                                        : qbPitchTrackAvx2(lanes, n);
+#else
         const uint32_t done = qbPitchTrackAvx2(lanes, n);
+#endif
         // The last samples of each, alone.
         for (int k = 0; k < count; ++k) {
             Lane& a = alone[k];

@@ -27,3 +27,7 @@ struct QB_PitchLanes {
 // clock distance t0 + n - lastCross must stay below 2^31. Only on a CPU with AVX2.
 uint32_t qbPitchTrackAvx2(QB_PitchLanes& lanes, uint32_t n);
 #endif
+#if QB_HAVE_AVX512_KERNELS
+// The same with AVX-512 F and VL, only on a CPU that has them.
+uint32_t qbPitchTrackAvx512(QB_PitchLanes& lanes, uint32_t n);
+#endif

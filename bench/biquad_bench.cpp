@@ -229,6 +229,6 @@ void BM_PeakingDesignPerSample(benchmark::State& state) {
     }
     countSamples(state);
 }
-BENCHMARK(BM_PeakingDesignPerSample)->Arg(0)->Arg(1)->Arg(2)->ArgName("simd");
+BENCHMARK(BM_PeakingDesignPerSample)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->ArgName("simd");
 
 }  // namespace

@@ -24,6 +24,7 @@ void qbBiquadCascadeSse2(const QB_BiquadCoefficients& c, QB_BiquadState* states,
 // Type 9 sets for n samples from f[i] and u[i], written at out[0..4][i].
 struct QB_BiquadDesign;
 void qbDesignPeakingSse2(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n);
+void qbDesignPeakingAvx512(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n);
 void qbDesignPeakingAvx2(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n);
 void qbBiquadCascadeAvx2(const QB_BiquadCoefficients& c, QB_BiquadState* states, int count, const float* in,
                          float* out, uint32_t n);

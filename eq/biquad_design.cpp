@@ -82,6 +82,12 @@ QB_BiquadDesign qbBeginDesign(const QB_LookupTables& tables, float indexScale, i
 
 void qbDesignRun(QB_SimdLevel level, const QB_BiquadDesign& d, const float* f, const float* u, float* const* out,
                  uint32_t n) {
+#if QB_HAVE_AVX512_KERNELS
+    if (d.type == 9 && level == QB_SimdLevel::kAvx512) {
+        qbDesignPeakingAvx512(d, f, u, out, n);
+        return;
+    }
+#endif
 #if QB_HAVE_AVX2_KERNELS
     if (d.type == 9 && qbSimdAtLeast(level, QB_SimdLevel::kAvx2)) {
         qbDesignPeakingAvx2(d, f, u, out, n);

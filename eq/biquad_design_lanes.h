@@ -4,8 +4,8 @@
 //
 // Included only by the kernel files, each with its own Lanes type (internal linkage):
 //   kLanes; load(const float*); store(float*) const; broadcast(x); +, -, *, /;
-//   min, max (answering b when a is NaN), lessEqual, less, unordered (masks),
-//   select(mask, yes, no), absolute; truncate(int32_t*) const (toward zero) and
+//   min, max (answering b when a is NaN), lessEqual, less, unordered (masks, of V or of
+//   a type of their own, combined by &), select(mask, yes, no), absolute; truncate(int32_t*) const (toward zero) and
 //   fromIndices(const int32_t*); adjacent(table, const int32_t* i, lo, hi): lo = table[i],
 //   hi = table[i + 1] lane by lane.
 #pragma once
@@ -50,7 +50,7 @@ inline void peaking(const QB_BiquadDesign& d, const float* f, const float* u, fl
         const V b0 = (one + K2 + P) * N, b2 = (one + K2 - P) * N, a2 = (one + K2 - Q) * N;
 
         // Unusable sets become the pass-through set.
-        const V usable = V::lessEqual(V::absolute(b0), largest) & V::lessEqual(V::absolute(m), largest) &
+        const auto usable = V::lessEqual(V::absolute(b0), largest) & V::lessEqual(V::absolute(m), largest) &
                          V::lessEqual(V::absolute(b2), largest) & V::less(V::absolute(a2), one) &
                          V::less(V::absolute(m), one + a2);
         V::select(usable, b0, one).store(out[0] + i);

@@ -1,30 +1,23 @@
-// Eight lanes for the type 9 designs of biquad_design_lanes.h, in one 256-bit vector,
-// with masks as vectors. Included only by kernel files, after their instruction set
-// switch (AVX2 or wider), so that each compiles its own copy; Derived (internal linkage)
-// may bring masks of its own.
+// Eight lanes for the type 9 designs of biquad_design_lanes.h: those of
+// biquad_eight_lanes.h with the design's own operations, masks as vectors. Included only
+// by kernel files, after their instruction set switch (AVX2 or wider), so that each
+// compiles its own copy; Derived (internal linkage) may bring masks of its own.
 #pragma once
 
 #include <cstdint>
 
 #include <immintrin.h>
 
+#include "eq/biquad_eight_lanes.h"
+
 namespace {
 
 template <class Derived>
-struct DesignEight {
-    static constexpr int kLanes = 8;
-    __m256 v;
-    static Derived of(__m256 x) {
-        Derived d;
-        d.v = x;
-        return d;
-    }
+struct DesignEight : EightLanes<Derived> {
+    using EightLanes<Derived>::of;
+    using EightLanes<Derived>::v;
     static Derived load(const float* p) { return of(_mm256_loadu_ps(p)); }
     void store(float* p) const { _mm256_storeu_ps(p, v); }
-    static Derived broadcast(float x) { return of(_mm256_set1_ps(x)); }
-    Derived operator+(Derived b) const { return of(_mm256_add_ps(v, b.v)); }
-    Derived operator-(Derived b) const { return of(_mm256_sub_ps(v, b.v)); }
-    Derived operator*(Derived b) const { return of(_mm256_mul_ps(v, b.v)); }
     Derived operator/(Derived b) const { return of(_mm256_div_ps(v, b.v)); }
     Derived operator&(Derived b) const { return of(_mm256_and_ps(v, b.v)); }
     static Derived min(Derived a, Derived b) { return of(_mm256_min_ps(a.v, b.v)); }
@@ -32,7 +25,6 @@ struct DesignEight {
     static Derived lessEqual(Derived a, Derived b) { return of(_mm256_cmp_ps(a.v, b.v, _CMP_LE_OQ)); }
     static Derived less(Derived a, Derived b) { return of(_mm256_cmp_ps(a.v, b.v, _CMP_LT_OQ)); }
     static Derived unordered(Derived a, Derived b) { return of(_mm256_cmp_ps(a.v, b.v, _CMP_UNORD_Q)); }
-    static Derived select(Derived mask, Derived yes, Derived no) { return of(_mm256_blendv_ps(no.v, yes.v, mask.v)); }
     static Derived absolute(Derived a) {
         return of(_mm256_and_ps(a.v, _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff))));
     }

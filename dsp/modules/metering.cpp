@@ -101,11 +101,8 @@ void QB_DSP_Metering::run(uint32_t offset, uint32_t count) {
                 env = up < x ? up : x;
             }
         } else {
-            // Both products, then the one the sign asks for: the same value as choosing the
-            // coefficient first, with the multiply off the chain from env to env.
             const float d = env - x;
-            const float down = d * releaseCoef, up = d * attackCoef;
-            env = x + (d > 0.0f ? down : up);
+            env = x + d * (d > 0.0f ? releaseCoef : attackCoef);
         }
         out[i] = env;
     }

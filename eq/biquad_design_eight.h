@@ -28,7 +28,13 @@ struct DesignEight : EightLanes<Derived> {
     static Derived absolute(Derived a) {
         return of(_mm256_and_ps(a.v, _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff))));
     }
-    void truncate(int32_t* p) const { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_cvttps_epi32(v)); }
+    // The positions go through memory and are read back as scalars (the empty statement
+    // keeps the compiler from taking them out of the vector lane by lane, which would
+    // occupy the shuffle port twice per lane where a load does not).
+    void truncate(int32_t* p) const {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_cvttps_epi32(v));
+        __asm__ __volatile__("" : : "r"(p) : "memory");
+    }
     static Derived fromIndices(const int32_t* p) {
         return of(_mm256_cvtepi32_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))));
     }

@@ -64,6 +64,26 @@ std::vector<QB_BiquadCoefficients> designs(TestGraph& g, int m) {
 
 QB_BiquadChainsFn packedKernel() { return qbBiquadChainsFor(qbSimdSupported()); }
 
+// Runs kernel on shape over n samples and checks every float of the arena and every state
+// against the cascades run one after the other.
+template <class Kernel>
+void expectSameAsInOrder(const Shape& shape, const std::vector<QB_BiquadCoefficients>& c, uint32_t n,
+                         const Kernel& kernel) {
+    const int m = static_cast<int>(shape.counts.size());
+    SCOPED_TRACE(::testing::Message() << "jobs " << m << " n " << n);
+    Arena packed(shape, c, n), alone(shape, c, n);
+    kernel(packed.jobs.data(), m, n);
+    for (const QB_CascadeJob& j : alone.jobs) qbBiquadCascade(j.c, j.states, j.count, j.in, j.out, n);
+    for (size_t i = 0; i < packed.floats.size(); ++i)
+        ASSERT_TRUE(sameBits(packed.floats[i], alone.floats[i])) << "float " << i;
+    for (size_t i = 0; i < packed.states.size(); ++i) {
+        const QB_BiquadState& a = packed.states[i];
+        const QB_BiquadState& b = alone.states[i];
+        ASSERT_TRUE(sameBits(a.x1, b.x1) && sameBits(a.x2, b.x2) && sameBits(a.y1, b.y1) && sameBits(a.y2, b.y2))
+            << "state " << i;
+    }
+}
+
 TEST(BiquadChains, PackedCascadesMatchTheCascadesRunInOrderBitForBit) {
     const QB_BiquadChainsFn kernel = packedKernel();
     if (kernel == nullptr) GTEST_SKIP() << "no packed kernel on this processor";
@@ -86,17 +106,31 @@ TEST(BiquadChains, PackedCascadesMatchTheCascadesRunInOrderBitForBit) {
         const uint32_t shortest = plan.lead() + 2;
         for (uint32_t n : {shortest, shortest + 1, shortest + 15, 128u, 150u}) {
             if (n > 150) continue;
-            SCOPED_TRACE(::testing::Message() << "jobs " << m << " n " << n);
-            Arena packed(shape, c, n), alone(shape, c, n);
-            ASSERT_TRUE(kernel(packed.jobs.data(), m, n));
-            for (const QB_CascadeJob& j : alone.jobs) qbBiquadCascade(j.c, j.states, j.count, j.in, j.out, n);
-            for (size_t i = 0; i < packed.floats.size(); ++i)
-                ASSERT_TRUE(sameBits(packed.floats[i], alone.floats[i])) << "float " << i;
-            for (size_t i = 0; i < packed.states.size(); ++i) {
-                const QB_BiquadState& a = packed.states[i];
-                const QB_BiquadState& b = alone.states[i];
-                ASSERT_TRUE(sameBits(a.x1, b.x1) && sameBits(a.x2, b.x2) && sameBits(a.y1, b.y1) && sameBits(a.y2, b.y2))
-                    << "state " << i;
+            expectSameAsInOrder(shape, c, n, [&](const QB_CascadeJob* jobs, int count, uint32_t length) {
+                ASSERT_TRUE(kernel(jobs, count, length));
+            });
+        }
+    }
+}
+
+// The independent cascades' kernels pack jobs that read one input where they can (AVX2
+// does, in three vectors at most) and pair them where they cannot.
+TEST(BiquadChains, IndependentJobsOnOneInputMatchAtEveryLevel) {
+    TestGraph g;
+    const Shape shapes[] = {
+        {{5, 5, 5, 5}, {-1, -1, -1, -1}},
+        {{8, 8, 7}, {-1, -1, -1}},       // every lane but one of three vectors
+        {{8, 8, 8, 5}, {-1, -1, -1, -1}},  // more than three vectors hold
+        {{2, 3, 1}, {-1, -1, -1}},
+    };
+    for (QB_SimdLevel level : {QB_SimdLevel::kSse2, QB_SimdLevel::kAvx2, QB_SimdLevel::kAvx512}) {
+        if (!qbSimdAtLeast(qbSimdSupported(), level)) continue;
+        const QB_BiquadCascadesFn kernel = qbBiquadCascadesFor(level);
+        for (const Shape& shape : shapes) {
+            const std::vector<QB_BiquadCoefficients> c = designs(g, static_cast<int>(shape.counts.size()));
+            for (uint32_t n : {1u, 9u, 16u, 17u, 37u, 128u}) {
+                SCOPED_TRACE(qbSimdName(level));
+                expectSameAsInOrder(shape, c, n, kernel);
             }
         }
     }

@@ -178,7 +178,8 @@ struct Chains {
         load(r);
         Pack Before[V], Last[V];
 #pragma GCC unroll 8
-        for (int v = 0; v < V; ++v) Before[v] = Pack::fromLanes(before + v * L), Last[v] = Pack::fromLanes(last + v * L);
+        for (int v = 0; v < V; ++v)
+            Before[v] = Pack::fromLanes(before + v * L), Last[v] = Pack::fromLanes(last + v * L);
         const Pack offset = Pack::broadcast(kQbDenormalOffset);
         for (uint32_t t = from; t < to;) {
             const uint32_t chunk = t, end = to - t > kHistory ? t + kHistory : to;

@@ -82,7 +82,7 @@ QB_BiquadSeriesFn qbBiquadSeriesFor(QB_SimdLevel level) {
 
 QB_BiquadSeriesPairFn qbBiquadSeriesPairFor(QB_SimdLevel level) {
     // SSE2 runs the channels one after the other: two channels' lanes in pairs of vectors
-    // do not fit its sixteen registers. AVX-512 holds both in one vector.
+    // do not fit its sixteen registers. AVX-512 keeps both and their sets in thirty-two.
 #if QB_HAVE_AVX512_KERNELS
     if (level == QB_SimdLevel::kAvx512) return &qbBiquadSeriesPairAvx512;
 #endif

@@ -1,6 +1,6 @@
 // Sections in series with a choice of kernels: the scalar loops of biquad_section.h (the
 // reference), and vector kernels that run the sections staggered side by side
-// (biquad_staggered.h) with SSE2 or AVX2. Every kernel gives the scalar output and
+// (biquad_staggered.h, biquad_chains.h) with SSE2, AVX2 or AVX-512. Every kernel gives the scalar output and
 // states bit for bit. The cascade of identical sections serves the static biquad, the
 // series of sections with their own coefficients the multi engine's bands.
 #pragma once

@@ -45,6 +45,26 @@ void removePendingAndExit(int signo) {
 
 std::string describeErrno() { return std::strerror(errno); }
 
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Holds the cleanup signals back while a temporary file exists but is not yet registered, so an
+// interrupt in that window cannot leave it behind; a signal that came meanwhile is taken on release.
+class CleanupSignalsHeld {
+public:
+    CleanupSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (int signo : kCleanupSignals) sigaddset(&held, signo);
+        sigprocmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~CleanupSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    CleanupSignalsHeld(const CleanupSignalsHeld&) = delete;
+    CleanupSignalsHeld& operator=(const CleanupSignalsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
 }  // namespace
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
@@ -55,6 +75,7 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
     const std::string suffix = "." + base + ".partial-XXXXXX";
     name.insert(name.end(), suffix.begin(), suffix.end());
     name.push_back('\0');
+    const CleanupSignalsHeld held;
     fd_ = mkstemp(name.data());
     if (fd_ < 0) throw ToolError("cannot write " + path_ + ": " + describeErrno());
     tempPath_ = name.data();
@@ -110,5 +131,5 @@ void installTempFileCleanup() {
     std::memset(&action, 0, sizeof action);
     action.sa_handler = removePendingAndExit;
     sigemptyset(&action.sa_mask);
-    for (int signo : {SIGINT, SIGTERM, SIGHUP}) sigaction(signo, &action, nullptr);
+    for (int signo : kCleanupSignals) sigaction(signo, &action, nullptr);
 }

@@ -214,13 +214,15 @@ void BM_PrefilterChains(benchmark::State& state) {
 }
 BENCHMARK(BM_PrefilterChains)->Args({0, 1})->Args({0, 2})->Args({0, 3})->Args({1, 3})->ArgNames({"chains", "simd"});
 
-// Type 9 designs per sample over a ring, every sample a different frequency and gain.
+// Type 9 designs per sample over a ring, every sample a different gain, and a different
+// frequency too unless held (as the control law holds it over a sub-block).
 void BM_PeakingDesignPerSample(benchmark::State& state) {
     const auto level = static_cast<QB_SimdLevel>(state.range(0));
+    const bool held = state.range(1) != 0;
     Host host;
     const QB_BiquadDesign d = qbBeginDesign(host.tables, qbIndexScale(kSampleRate), 9, 0, true, 0.5f);
     std::vector<float> f(kRing), u(kRing), streams[5];
-    for (uint32_t i = 0; i < kRing; ++i) f[i] = 50.0f + 3.0f * i, u[i] = -0.3f + 0.004f * i;
+    for (uint32_t i = 0; i < kRing; ++i) f[i] = held ? 440.0f : 50.0f + 3.0f * i, u[i] = -0.3f + 0.004f * i;
     float* out[5];
     for (int k = 0; k < 5; ++k) out[k] = (streams[k].resize(kRing), streams[k].data());
     for (auto _ : state) {
@@ -229,6 +231,6 @@ void BM_PeakingDesignPerSample(benchmark::State& state) {
     }
     countSamples(state);
 }
-BENCHMARK(BM_PeakingDesignPerSample)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->ArgName("simd");
+BENCHMARK(BM_PeakingDesignPerSample)->ArgsProduct({{0, 1, 2, 3}, {0, 1}})->ArgNames({"simd", "held"});
 
 }  // namespace

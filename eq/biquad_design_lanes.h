@@ -11,31 +11,38 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "eq/biquad_design.h"
 
 namespace qb_design_lanes {
 
-// Designs groups * Lanes::kLanes sets from f[i], u[i] into out[0..4][i].
+// The tangent table read at the frequencies f[0 .. kLanes), clamped to [0, 2047]; NaN goes to 0.
 template <class V>
-inline void peaking(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t groups) {
+inline V tangentAt(const QB_BiquadDesign& d, const float* f) {
     using namespace qb_design_detail;
     constexpr int L = V::kLanes;
+    const V x = V::load(f);
+    V p = d.linearMode ? x * V::broadcast(d.indexScale) : (x + V::broadcast(1.0f)) * V::broadcast(kPitchPositionScale);
+    p = V::min(V::max(p, V::broadcast(0.0f)), V::broadcast(kLastPosition));
+    int32_t at[L];
+    p.truncate(at);
+    const V t = p - V::fromIndices(at);
+    V lo, hi;
+    V::adjacent(d.tanTable, at, lo, hi);
+    return lo + (hi - lo) * t;
+}
+
+// With kFixed every group takes the tangent fixedK, read once where the frequency holds still.
+template <class V, bool kFixed>
+inline void peakingGroups(const QB_BiquadDesign& d, V fixedK, const float* f, const float* u, float* const* out,
+                          uint32_t groups) {
+    constexpr int L = V::kLanes;
     const V one = V::broadcast(1.0f), zero = V::broadcast(0.0f), H = V::broadcast(d.term);
-    const V scale = V::broadcast(d.linearMode ? d.indexScale : kPitchPositionScale);
     const V largest = V::broadcast(3.40282347e38f);
     for (uint32_t g = 0; g < groups; ++g) {
         const uint32_t i = g * L;
-        // Table position, clamped to [0, 2047]; NaN goes to 0.
-        const V x = V::load(f + i);
-        V p = d.linearMode ? x * scale : (x + one) * scale;
-        p = V::min(V::max(p, zero), V::broadcast(kLastPosition));
-        int32_t at[L];
-        p.truncate(at);
-        const V t = p - V::fromIndices(at);
-        V lo, hi;
-        V::adjacent(d.tanTable, at, lo, hi);
-        const V K = lo + (hi - lo) * t;
+        const V K = kFixed ? fixedK : tangentAt<V>(d, f + i);
 
         // Gain clamped to [-0.5, 0.5]; NaN gives 0.
         V gain = V::load(u + i);
@@ -59,6 +66,18 @@ inline void peaking(const QB_BiquadDesign& d, const float* f, const float* u, fl
         V::select(usable, m, zero).store(out[3] + i);
         V::select(usable, a2, zero).store(out[4] + i);
     }
+}
+
+// Designs groups * Lanes::kLanes sets from f[i], u[i] into out[0..4][i]. The control law
+// moves a band's frequency once per sub-block and its gain at every sample, so a run whose
+// frequencies all have the same bits reads the table once: the same K, the same sets.
+template <class V>
+inline void peaking(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t groups) {
+    if (groups == 0) return;
+    const V K = tangentAt<V>(d, f);
+    const size_t n = static_cast<size_t>(groups) * V::kLanes;
+    if (std::memcmp(f, f + 1, (n - 1) * sizeof(float)) == 0) peakingGroups<V, true>(d, K, f, u, out, groups);
+    else peakingGroups<V, false>(d, K, f, u, out, groups);
 }
 
 }  // namespace qb_design_lanes

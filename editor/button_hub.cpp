@@ -17,7 +17,10 @@ void QB_GUI_Multi_Button_Hub::notify(CView* sender, const void* message) {
     if (items_.count() < 2) return;  // a hub of fewer than two buttons has no steps
     selected_ = m.position;
     value_ = static_cast<float>(m.position) / static_cast<float>(items_.count() - 1);
+    // One gesture for the host: an automation pass in touch mode records the step.
+    editor_->beginEdit(tag_);
     editor_->processor()->setParameterAutomated(tag_, value_);
+    editor_->endEdit(tag_);
 }
 
 void QB_GUI_Multi_Button_Hub::setValue(float v) {

@@ -158,6 +158,13 @@ TEST(Selectors, AClickLightsOnlyThatButtonAndSetsTheHubAsHostAutomationDoes) {
             rig.click(g.x, g.y0 + 26 * p + 13);
             EXPECT_FLOAT_EQ(rig.vst().getParameter(g.hub), 0.5f * p) << g.hub << " " << p;
             EXPECT_FLOAT_EQ(lastAutomated(rig, g.hub), 0.5f * p);
+            // The host hears one gesture on the hub's parameter, and nothing of the buttons.
+            std::vector<VstInt32> opcodes;
+            for (const HostCall& c : rig.calls) {
+                EXPECT_EQ(c.index, g.hub);
+                opcodes.push_back(c.opcode);
+            }
+            EXPECT_EQ(opcodes, (std::vector<VstInt32>{audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit}));
             for (int32_t b = 0; b < 3; ++b)
                 EXPECT_EQ(rig.editor().widget(g.firstButton + b)->getValue(), b == p ? 1.f : 0.f) << p << b;
         }

@@ -250,7 +250,10 @@ void QB_GUI_Editor::applyPosted() {
         const int32_t k = qbLowestSetBit(bits);
         bits &= bits - 1;
         applyingProgram_ = (program >> k & 1u) != 0;
-        applyParameter(k, posted_[k].load(std::memory_order_relaxed));
+        // A host parameter shows what the processor holds, not the value posted: the host
+        // and the audio thread (MIDI) may post for one parameter at once, in another order
+        // than their changes reach the processor, and the widget must end where it does.
+        applyParameter(k, k < kNumParams ? processor_->getParameter(k) : posted_[k].load(std::memory_order_relaxed));
     }
     applyingProgram_ = false;
 }

@@ -54,6 +54,22 @@ TEST(EditorThreads, ParameterAndMidiChangesFromOtherThreadsReachTheOpenEditorRac
     EXPECT_EQ(rig.editor().widget(QB_Control::kBasic)->getValue(), v.getParameter(QB_Control::kBasic));
 }
 
+// Two producers may post for one parameter in another order than their changes reach the
+// processor (a host write and a MIDI change at once): a post that arrives late, with a value
+// the processor no longer holds, must not leave the widget away from the processor's value.
+TEST(EditorThreads, ALatePostForAHostParameterShowsWhatTheProcessorHolds) {
+    EditorRig rig;
+    ASSERT_TRUE(rig.open());
+    std::thread other([&] {
+        rig.vst().setParameter(QB_Control::kBasic, 0.3f);
+        rig.editor().setParameter(QB_Control::kBasic, 0.9f);  // the racing producer's stale post
+    });
+    other.join();
+    rig.idle(14);
+    EXPECT_EQ(rig.vst().getParameter(QB_Control::kBasic), 0.3f);
+    EXPECT_EQ(rig.editor().widget(QB_Control::kBasic)->getValue(), 0.3f);
+}
+
 }  // namespace
 
 namespace {

@@ -28,10 +28,7 @@ struct Eight : DesignEight<Eight> {
 }  // namespace
 
 void qbDesignPeakingAvx512(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n) {
-    qb_design_lanes::peaking<Eight>(d, f, u, out, n / 8);
-    const uint32_t done = n / 8 * 8;
-    float* const rest[5] = {out[0] + done, out[1] + done, out[2] + done, out[3] + done, out[4] + done};
-    qbDesignPeakingSse2(d, f + done, u + done, rest, n - done);
+    qb_design_lanes::peakingThen<Eight>(d, f, u, out, n, qbDesignPeakingSse2);
 }
 
 #include "platform/avx512_end.h"

@@ -74,10 +74,22 @@ inline void peakingGroups(const QB_BiquadDesign& d, V fixedK, const float* f, co
 template <class V>
 inline void peaking(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t groups) {
     if (groups == 0) return;
-    const V K = tangentAt<V>(d, f);
     const size_t n = static_cast<size_t>(groups) * V::kLanes;
-    if (std::memcmp(f, f + 1, (n - 1) * sizeof(float)) == 0) peakingGroups<V, true>(d, K, f, u, out, groups);
-    else peakingGroups<V, false>(d, K, f, u, out, groups);
+    if (std::memcmp(f, f + 1, (n - 1) * sizeof(float)) == 0)
+        peakingGroups<V, true>(d, tangentAt<V>(d, f), f, u, out, groups);
+    else
+        peakingGroups<V, false>(d, V::broadcast(0.0f), f, u, out, groups);
+}
+
+// A kernel file's entry: the whole groups of V's lanes here, the last n % kLanes sets by
+// rest, a narrower design run with the same arguments.
+template <class V, class Rest>
+inline void peakingThen(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n,
+                        Rest rest) {
+    const uint32_t done = n / V::kLanes * V::kLanes;
+    peaking<V>(d, f, u, out, n / V::kLanes);
+    float* const after[5] = {out[0] + done, out[1] + done, out[2] + done, out[3] + done, out[4] + done};
+    rest(d, f + done, u + done, after, n - done);
 }
 
 }  // namespace qb_design_lanes

@@ -49,14 +49,14 @@ struct Four {
     }
 };
 
+void designOneByOne(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n) {
+    qbDesignRun(QB_SimdLevel::kScalar, d, f, u, out, n);
+}
+
 }  // namespace
 
 void qbDesignPeakingSse2(const QB_BiquadDesign& d, const float* f, const float* u, float* const* out, uint32_t n) {
-    qb_design_lanes::peaking<Four>(d, f, u, out, n / 4);
-    for (uint32_t i = n / 4 * 4; i < n; ++i) {
-        const QB_BiquadCoefficients c = qbDesignAt(d, f[i], u[i]);
-        out[0][i] = c.b0, out[1][i] = c.b1, out[2][i] = c.b2, out[3][i] = c.a1, out[4][i] = c.a2;
-    }
+    qb_design_lanes::peakingThen<Four>(d, f, u, out, n, designOneByOne);
 }
 
 #endif

@@ -51,6 +51,22 @@ struct FirstLanes {
 };
 inline constexpr FirstLanes kFirstLanes{};
 
+// kOneLane[k]: all bits set in lane k only.
+struct OneLane {
+    uint32_t bits[8][8];
+    constexpr OneLane() : bits() {
+        for (int k = 0; k < 8; ++k) bits[k][k] = ~0u;
+    }
+    constexpr const uint32_t* operator[](int k) const { return bits[k]; }
+};
+inline constexpr OneLane kOneLane{};
+
+// v with lane k (below 8) set to x.
+template <class Pack>
+QB_STEP_INLINE inline Pack withLane(const Pack& v, int k, float x) {
+    return Pack::select(Pack::fromBits(kOneLane[k]), Pack::broadcast(x), v);
+}
+
 // One set for every section.
 struct SameSet {
     const QB_BiquadCoefficients* c;
@@ -121,7 +137,8 @@ struct Staggered {
     float b0[L] = {}, b1[L] = {}, b2[L] = {}, a1[L] = {}, a2[L] = {};
     float x1[L] = {}, x2[L] = {}, y1[L] = {}, y2[L] = {};
 
-    void begin(const Sets& with, QB_BiquadState* st, int c, const float* i, float* o, uint32_t length) {
+    // Loads the lanes; begin also runs the start edge.
+    void load(const Sets& with, QB_BiquadState* st, int c, const float* i, float* o, uint32_t length) {
         sets = with, states = st, count = c, in = i, out = o, n = length;
         lead = kStagger * static_cast<uint32_t>(c - 1);
         for (int k = 0; k < count; ++k) {
@@ -129,8 +146,11 @@ struct Staggered {
             b0[k] = cs.b0, b1[k] = cs.b1, b2[k] = cs.b2, a1[k] = cs.a1, a2[k] = cs.a2;
             x1[k] = states[k].x1, x2[k] = states[k].x2, y1[k] = states[k].y1, y2[k] = states[k].y2;
         }
-        float zeros[L] = {};
-        edge(0, lead, zeros, zeros);
+    }
+    void begin(const Sets& with, QB_BiquadState* st, int c, const float* i, float* o, uint32_t length) {
+        load(with, st, c, i, o, length);
+        Staggered* const self[1] = {this};
+        edges(self, 0, lead);
     }
 
     // Calls body(step, stepWith) with the lanes in local variables, so that they can live
@@ -163,51 +183,69 @@ struct Staggered {
     }
 
     void finish() {
-        edge(n, n + lead, y2, y1);
+        Staggered* const self[1] = {this};
+        edges(self, n, n + lead);
+        storeStates();
+    }
+    void storeStates() const {
         for (int k = 0; k < count; ++k) states[k] = {x1[k], x2[k], y1[k], y2[k]};
     }
 
-    // Steps from to to - 1 of an edge: a lane whose section has no sample at the step
-    // computes one but keeps its state. before and last: every lane's output of the two
-    // steps before; a section's input comes from them, as a busy section's input is
-    // always the output of one that was busy two steps before.
-    void edge(uint32_t from, uint32_t to, const float* before, const float* last) {
-        Pack X1 = Pack::fromLanes(x1), X2 = Pack::fromLanes(x2), Y1 = Pack::fromLanes(y1), Y2 = Pack::fromLanes(y2);
-        Pack Before = Pack::fromLanes(before), Last = Pack::fromLanes(last);
+    // Steps from to to - 1 of the start edge (from 0) or the end edge (from n), for jobs
+    // with the same sets and count (the first job's sets are read, once for all): a lane
+    // whose section has no sample at the step computes one but keeps its state. A
+    // section's input is the output of the lane before two steps back, as a busy
+    // section's input always is: zeros before the start, the outputs of the last two
+    // steps at the end. The per-sample sets go into the lanes in registers: a row of
+    // lanes written by scalars and read back as a vector would wait for the stores.
+    template <int M>
+    static void edges(Staggered* const (&jobs)[M], uint32_t from, uint32_t to) {
+        const Staggered& s = *jobs[0];
+        const bool start = from < s.n;
+        Pack X1[M], X2[M], Y1[M], Y2[M], Before[M], Last[M];
+        for (int q = 0; q < M; ++q) {
+            const Staggered& j = *jobs[q];
+            X1[q] = Pack::fromLanes(j.x1), X2[q] = Pack::fromLanes(j.x2);
+            Y1[q] = Pack::fromLanes(j.y1), Y2[q] = Pack::fromLanes(j.y2);
+            Before[q] = start ? Pack::broadcast(0.0f) : Y2[q];
+            Last[q] = start ? Pack::broadcast(0.0f) : Y1[q];
+        }
         const Pack offset = Pack::broadcast(kQbDenormalOffset);
-        float c[5][L], lanes[L];
-        const float* const fixed[5] = {b0, b1, b2, a1, a2};
-        for (int j = 0; j < 5; ++j)
-            for (int k = 0; k < L; ++k) c[j][k] = fixed[j][k];
-        const bool varies = anyPerSample(sets, count);
+        Pack C[5] = {Pack::fromLanes(s.b0), Pack::fromLanes(s.b1), Pack::fromLanes(s.b2), Pack::fromLanes(s.a1),
+                     Pack::fromLanes(s.a2)};
+        const bool varies = anyPerSample(s.sets, s.count);
+        float lanes[L];
         for (uint32_t t = from; t < to; ++t) {
-            const bool start = t < n;
-            const uint32_t m = (start ? t : t - n) / kStagger + 1;
+            const uint32_t m = (start ? t : t - s.n) / kStagger + 1;
             if (varies)
-                for (int k = 0; k < count; ++k) {
+                for (int k = 0; k < s.count; ++k) {
                     const uint32_t behind = kStagger * static_cast<uint32_t>(k);
-                    if (sets.perSample(k) && t >= behind && t - behind < n)
-                        for (int j = 0; j < 5; ++j) c[j][k] = sets.stream(k, j)[t - behind];
+                    if (s.sets.perSample(k) && t >= behind && t - behind < s.n)
+                        for (int j = 0; j < 5; ++j) C[j] = withLane(C[j], k, s.sets.stream(k, j)[t - behind]);
                 }
             // Lanes below m: at the start, those that have begun; at the end, those done.
             const Pack P = Pack::fromBits(kFirstLanes[m < L ? m : L]);
-            const Pack X = Pack::shiftIn(Before, start ? in[t] : 0.0f);
-            const Pack Y = Pack::fromLanes(c[0]) * X + Pack::fromLanes(c[1]) * X1 + Pack::fromLanes(c[2]) * X2 -
-                           Pack::fromLanes(c[4]) * Y2 - (Pack::fromLanes(c[3]) * Y1 + offset);
-            if (start) {
-                X2 = Pack::select(P, X1, X2), X1 = Pack::select(P, X, X1);
-                Y2 = Pack::select(P, Y1, Y2), Y1 = Pack::select(P, Y, Y1);
-            } else {
-                X2 = Pack::select(P, X2, X1), X1 = Pack::select(P, X1, X);
-                Y2 = Pack::select(P, Y2, Y1), Y1 = Pack::select(P, Y1, Y);
-            }
-            Before = Last, Last = Y;
-            if (t >= lead) {
-                Y.toLanes(lanes);
-                out[t - lead] = lanes[count - 1];
+            for (int q = 0; q < M; ++q) {
+                const Pack X = Pack::shiftIn(Before[q], start ? jobs[q]->in[t] : 0.0f);
+                const Pack Y = C[0] * X + C[1] * X1[q] + C[2] * X2[q] - C[4] * Y2[q] - (C[3] * Y1[q] + offset);
+                if (start) {
+                    X2[q] = Pack::select(P, X1[q], X2[q]), X1[q] = Pack::select(P, X, X1[q]);
+                    Y2[q] = Pack::select(P, Y1[q], Y2[q]), Y1[q] = Pack::select(P, Y, Y1[q]);
+                } else {
+                    X2[q] = Pack::select(P, X2[q], X1[q]), X1[q] = Pack::select(P, X1[q], X);
+                    Y2[q] = Pack::select(P, Y2[q], Y1[q]), Y1[q] = Pack::select(P, Y1[q], Y);
+                }
+                Before[q] = Last[q], Last[q] = Y;
+                if (t >= s.lead) {
+                    Y.toLanes(lanes);
+                    jobs[q]->out[t - s.lead] = lanes[s.count - 1];
+                }
             }
         }
-        X1.toLanes(x1), X2.toLanes(x2), Y1.toLanes(y1), Y2.toLanes(y2);
+        for (int q = 0; q < M; ++q) {
+            Staggered& j = *jobs[q];
+            X1[q].toLanes(j.x1), X2[q].toLanes(j.x2), Y1[q].toLanes(j.y1), Y2[q].toLanes(j.y2);
+        }
     }
 };
 
@@ -306,9 +344,12 @@ inline void cascade(const Sets& sets, QB_BiquadState* states, int count, const f
 template <class Pack>
 inline void seriesPair(const OwnSets& sets, int count, QB_BiquadState* const* states, const float* const* in,
                        float* const* out, uint32_t n) {
-    Staggered<Pack, OwnSets> a, b;
-    a.begin(sets, states[0], count, in[0], out[0], n);
-    b.begin(sets, states[1], count, in[1], out[1], n);
+    using Job = Staggered<Pack, OwnSets>;
+    Job a, b;
+    a.load(sets, states[0], count, in[0], out[0], n);
+    b.load(sets, states[1], count, in[1], out[1], n);
+    Job* const both[2] = {&a, &b};
+    Job::edges(both, 0, a.lead);
     const bool perSample = anyPerSample(sets, count);
     a.inRegisters([&](const auto& stepA, const auto& withA) QB_STEP_INLINE {
         b.inRegisters([&](const auto& stepB, const auto& withB) QB_STEP_INLINE {
@@ -317,8 +358,9 @@ inline void seriesPair(const OwnSets& sets, int count, QB_BiquadState* const* st
                 for (uint32_t t = a.lead; t < n; ++t) stepA(t), stepB(t);
         });
     });
-    a.finish();
-    b.finish();
+    Job::edges(both, n, n + a.lead);
+    a.storeStates();
+    b.storeStates();
 }
 
 // Whether count sections over n samples can run staggered at all.

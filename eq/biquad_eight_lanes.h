@@ -22,6 +22,10 @@ struct EightLanes {
     static Derived broadcast(float x) { return of(_mm256_set1_ps(x)); }
     static Derived fromLanes(const float* p) { return of(_mm256_loadu_ps(p)); }
     void toLanes(float* p) const { _mm256_storeu_ps(p, v); }
+    // Lane k alone, by a lane permute rather than a row stored and read back.
+    void storeLane(float* p, int k) const {
+        _mm_store_ss(p, _mm256_castps256_ps128(_mm256_permutevar8x32_ps(v, _mm256_set1_epi32(k))));
+    }
     Derived operator+(Derived b) const { return of(_mm256_add_ps(v, b.v)); }
     Derived operator-(Derived b) const { return of(_mm256_sub_ps(v, b.v)); }
     Derived operator*(Derived b) const { return of(_mm256_mul_ps(v, b.v)); }

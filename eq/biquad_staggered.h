@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 #include "eq/biquad_section.h"
 
@@ -60,6 +61,20 @@ struct OneLane {
     constexpr const uint32_t* operator[](int k) const { return bits[k]; }
 };
 inline constexpr OneLane kOneLane{};
+
+// Stores lane k of v at p: by Pack::storeLane where the Pack has one, else through a row.
+template <class Pack, class = void>
+struct LaneStore {
+    static QB_STEP_INLINE void at(const Pack& v, int k, float* p) {
+        float lanes[Pack::kLanes];
+        v.toLanes(lanes);
+        *p = lanes[k];
+    }
+};
+template <class Pack>
+struct LaneStore<Pack, std::void_t<decltype(std::declval<const Pack&>().storeLane(nullptr, 0))>> {
+    static QB_STEP_INLINE void at(const Pack& v, int k, float* p) { v.storeLane(p, k); }
+};
 
 // v with lane k (below 8) set to x.
 template <class Pack>
@@ -168,14 +183,12 @@ struct Staggered {
         const uint32_t delay = lead;
         const int top = count - 1;
         const Pack offset = Pack::broadcast(kQbDenormalOffset);
-        float lanes[L];
         const auto stepWith = [&](uint32_t t, const Pack& C0, const Pack& C1, const Pack& C2, const Pack& D1,
                                   const Pack& D2) QB_STEP_INLINE {
             const Pack X = Pack::shiftIn(Y2, input[t]);
             const Pack Y = C0 * X + C1 * X1 + C2 * X2 - D2 * Y2 - (D1 * Y1 + offset);
             X2 = X1, X1 = X, Y2 = Y1, Y1 = Y;
-            Y.toLanes(lanes);
-            output[t - delay] = lanes[top];
+            LaneStore<Pack>::at(Y, top, output + (t - delay));
         };
         const auto step = [&](uint32_t t) QB_STEP_INLINE { stepWith(t, B0, B1, B2, A1, A2); };
         body(step, stepWith);
@@ -214,7 +227,6 @@ struct Staggered {
         Pack C[5] = {Pack::fromLanes(s.b0), Pack::fromLanes(s.b1), Pack::fromLanes(s.b2), Pack::fromLanes(s.a1),
                      Pack::fromLanes(s.a2)};
         const bool varies = anyPerSample(s.sets, s.count);
-        float lanes[L];
         for (uint32_t t = from; t < to; ++t) {
             const uint32_t m = (start ? t : t - s.n) / kStagger + 1;
             if (varies)
@@ -236,10 +248,7 @@ struct Staggered {
                     Y2[q] = Pack::select(P, Y2[q], Y1[q]), Y1[q] = Pack::select(P, Y1[q], Y);
                 }
                 Before[q] = Last[q], Last[q] = Y;
-                if (t >= s.lead) {
-                    Y.toLanes(lanes);
-                    jobs[q]->out[t - s.lead] = lanes[s.count - 1];
-                }
+                if (t >= s.lead) LaneStore<Pack>::at(Y, s.count - 1, jobs[q]->out + (t - s.lead));
             }
         }
         for (int q = 0; q < M; ++q) {

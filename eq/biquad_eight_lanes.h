@@ -33,6 +33,12 @@ struct EightLanes {
         return of(_mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))));
     }
     static Derived select(Derived mask, Derived yes, Derived no) { return of(_mm256_blendv_ps(no.v, yes.v, mask.v)); }
+    // a with lane k set to x.
+    static Derived withLane(Derived a, int k, float x) {
+        const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        const __m256 mask = _mm256_castsi256_ps(_mm256_cmpeq_epi32(lanes, _mm256_set1_epi32(k)));
+        return of(_mm256_blendv_ps(a.v, _mm256_set1_ps(x), mask));
+    }
     // {x, v0, ..., v6}
     static Derived shiftIn(Derived a, float x) {
         const __m256 up = _mm256_permutevar8x32_ps(a.v, _mm256_setr_epi32(0, 0, 1, 2, 3, 4, 5, 6));

@@ -35,6 +35,10 @@ inline __m256 join(const float* a, const float* b) {
 }
 
 struct Eight : EightLanes<Eight> {
+    // a with lane k set to x, by a masked broadcast.
+    static Eight withLane(Eight a, int k, float x) {
+        return of(_mm256_mask_broadcastss_ps(a.v, static_cast<__mmask8>(1u << k), _mm_set_ss(x)));
+    }
     // The sets of four steps: rows 0 and 1, and rows 2 and 3, of each coefficient in a
     // vector each; one two-source permute gives lanes 0 to 3 of a step, and lane 4
     // comes from row 4 by a masked broadcast.

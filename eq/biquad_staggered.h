@@ -12,7 +12,9 @@
 //   select(mask, yes, no): yes in the lanes whose mask bits are all set, else no;
 //   fromBits(const uint32_t*): lanes with these bit patterns (masks);
 //   steps4(p, v): v[i] = {p[0][i], ..., p[4][i], 0, ...} (lanes 0 to 4 only), or a
-//   SetRows type of its own (see TransposedRows).
+//   SetRows type of its own (see TransposedRows);
+//   and, where the Pack has a cheaper way than a row in memory: storeLane(p, k), lane k
+//   alone to p; withLane(v, k, x), v with lane k set to x.
 #pragma once
 
 #include <cstdint>
@@ -52,16 +54,6 @@ struct FirstLanes {
 };
 inline constexpr FirstLanes kFirstLanes{};
 
-// kOneLane[k]: all bits set in lane k only.
-struct OneLane {
-    uint32_t bits[8][8];
-    constexpr OneLane() : bits() {
-        for (int k = 0; k < 8; ++k) bits[k][k] = ~0u;
-    }
-    constexpr const uint32_t* operator[](int k) const { return bits[k]; }
-};
-inline constexpr OneLane kOneLane{};
-
 // Stores lane k of v at p: by Pack::storeLane where the Pack has one, else through a row.
 template <class Pack, class = void>
 struct LaneStore {
@@ -76,11 +68,28 @@ struct LaneStore<Pack, std::void_t<decltype(std::declval<const Pack&>().storeLan
     static QB_STEP_INLINE void at(const Pack& v, int k, float* p) { v.storeLane(p, k); }
 };
 
-// v with lane k (below 8) set to x.
+// The sets of an edge step, lane by lane: in registers where the Pack can set one lane
+// of a vector (Pack::withLane(v, k, x)), which spares each step a row of scalar stores
+// read back as a vector; else in rows of floats, loaded as vectors when used.
+template <class Pack, class = void>
+struct EdgeSets {
+    float c[5][Pack::kLanes];
+    explicit EdgeSets(const float* const (&fixed)[5]) {
+        for (int j = 0; j < 5; ++j)
+            for (int k = 0; k < Pack::kLanes; ++k) c[j][k] = fixed[j][k];
+    }
+    QB_STEP_INLINE void set(int j, int k, float x) { c[j][k] = x; }
+    QB_STEP_INLINE Pack operator[](int j) const { return Pack::fromLanes(c[j]); }
+};
 template <class Pack>
-QB_STEP_INLINE inline Pack withLane(const Pack& v, int k, float x) {
-    return Pack::select(Pack::fromBits(kOneLane[k]), Pack::broadcast(x), v);
-}
+struct EdgeSets<Pack, std::void_t<decltype(Pack::withLane(std::declval<const Pack&>(), 0, 0.0f))>> {
+    Pack c[5];
+    explicit EdgeSets(const float* const (&fixed)[5]) {
+        for (int j = 0; j < 5; ++j) c[j] = Pack::fromLanes(fixed[j]);
+    }
+    QB_STEP_INLINE void set(int j, int k, float x) { c[j] = Pack::withLane(c[j], k, x); }
+    QB_STEP_INLINE Pack operator[](int j) const { return c[j]; }
+};
 
 // One set for every section.
 struct SameSet {
@@ -209,8 +218,7 @@ struct Staggered {
     // whose section has no sample at the step computes one but keeps its state. A
     // section's input is the output of the lane before two steps back, as a busy
     // section's input always is: zeros before the start, the outputs of the last two
-    // steps at the end. The per-sample sets go into the lanes in registers: a row of
-    // lanes written by scalars and read back as a vector would wait for the stores.
+    // steps at the end.
     template <int M>
     static void edges(Staggered* const (&jobs)[M], uint32_t from, uint32_t to) {
         const Staggered& s = *jobs[0];
@@ -224,8 +232,8 @@ struct Staggered {
             Last[q] = start ? Pack::broadcast(0.0f) : Y1[q];
         }
         const Pack offset = Pack::broadcast(kQbDenormalOffset);
-        Pack C[5] = {Pack::fromLanes(s.b0), Pack::fromLanes(s.b1), Pack::fromLanes(s.b2), Pack::fromLanes(s.a1),
-                     Pack::fromLanes(s.a2)};
+        const float* const fixed[5] = {s.b0, s.b1, s.b2, s.a1, s.a2};
+        EdgeSets<Pack> C(fixed);
         const bool varies = anyPerSample(s.sets, s.count);
         for (uint32_t t = from; t < to; ++t) {
             const uint32_t m = (start ? t : t - s.n) / kStagger + 1;
@@ -233,7 +241,7 @@ struct Staggered {
                 for (int k = 0; k < s.count; ++k) {
                     const uint32_t behind = kStagger * static_cast<uint32_t>(k);
                     if (s.sets.perSample(k) && t >= behind && t - behind < s.n)
-                        for (int j = 0; j < 5; ++j) C[j] = withLane(C[j], k, s.sets.stream(k, j)[t - behind]);
+                        for (int j = 0; j < 5; ++j) C.set(j, k, s.sets.stream(k, j)[t - behind]);
                 }
             // Lanes below m: at the start, those that have begun; at the end, those done.
             const Pack P = Pack::fromBits(kFirstLanes[m < L ? m : L]);

@@ -156,7 +156,7 @@ TEST(BiquadCascades, IndependentJobsRunTogetherMatchEachJobRunAloneBitForBit) {
     }
 }
 
-TEST(BiquadSeries, VectorKernelsMatchSectionsRunOneAfterTheOtherWithTheirOwnCoefficients) {
+TEST(BiquadSeries, VectorKernelsAloneAndInPairsMatchSectionsRunOneAfterTheOtherWithTheirOwnCoefficients) {
     TestGraph g;
     // Eight different peaking sections, as per-sample streams that change at every offset.
     std::vector<float> streams[8][5];
@@ -169,13 +169,15 @@ TEST(BiquadSeries, VectorKernelsMatchSectionsRunOneAfterTheOtherWithTheirOwnCoef
             for (int p = 0; p < 5; ++p) streams[k][p][i] = v[p];
         }
     }
-    const std::vector<float> input = noise(kSpan, 4);
-    QB_BiquadState start[8];
+    const std::vector<float> input = noise(kSpan, 4), other = noise(kSpan, 5);
+    QB_BiquadState start[8], otherStart[8];
     for (int k = 0; k < 8; ++k) start[k] = {0.05f * k, -0.1f, 0.2f - 0.03f * k, 0.01f * k};
+    for (int k = 0; k < 8; ++k) otherStart[k] = {-0.02f * k, 0.07f, 0.01f * k, -0.3f + 0.04f * k};
 
     for (QB_SimdLevel level : {QB_SimdLevel::kScalar, QB_SimdLevel::kSse2, QB_SimdLevel::kAvx2, QB_SimdLevel::kAvx512}) {
         if (!qbSimdAtLeast(qbSimdSupported(), level)) continue;  // the kernel would not run here
         const QB_BiquadSeriesFn kernel = qbBiquadSeriesFor(level);
+        const QB_BiquadSeriesPairFn pair = qbBiquadSeriesPairFor(level);
         // Which sections read per sample: none (the staggered loop), one, all.
         for (unsigned perSample : {0x00u, 0x04u, 0xffu}) {
             for (int count = 0; count <= 8; ++count) {
@@ -203,6 +205,35 @@ TEST(BiquadSeries, VectorKernelsMatchSectionsRunOneAfterTheOtherWithTheirOwnCoef
                                               float* out) { kernel(sections, s, count, in, out, n); },
                                           oneAfterTheOther, start, input, offset, n, inPlace);
                             if (HasFatalFailure()) return;
+                            // Two channels through the same sections side by side: the
+                            // checked one, and a second with its own input and states run
+                            // by the reference alongside.
+                            QB_BiquadState second[8], secondRef[8];
+                            std::copy(otherStart, otherStart + 8, second);
+                            std::copy(otherStart, otherStart + 8, secondRef);
+                            std::vector<float> secondOut(kSpan + 8, kGuard), secondRefOut(kSpan + 8, kGuard);
+                            if (inPlace) {
+                                std::copy(other.begin(), other.begin() + n, secondOut.begin() + offset);
+                                std::copy(other.begin(), other.begin() + n, secondRefOut.begin() + offset);
+                            }
+                            expectSameRun(
+                                [&](QB_BiquadState* s, const float* in, float* out) {
+                                    QB_BiquadState* const st[2] = {s, second};
+                                    const float* const ins[2] = {in, inPlace ? secondOut.data() + offset : other.data()};
+                                    float* const outs[2] = {out, secondOut.data() + offset};
+                                    pair(sections, count, st, ins, outs, n);
+                                },
+                                [&](QB_BiquadState* r, const float* in, float* out) {
+                                    oneAfterTheOther(r, in, out);
+                                    oneAfterTheOther(secondRef, inPlace ? secondRefOut.data() + offset : other.data(),
+                                                     secondRefOut.data() + offset);
+                                },
+                                start, input, offset, n, inPlace);
+                            if (HasFatalFailure()) return;
+                            for (size_t i = 0; i < secondOut.size(); ++i)
+                                ASSERT_TRUE(sameBits(secondOut[i], secondRefOut[i])) << "second channel at " << i;
+                            for (int k = 0; k < 8; ++k)
+                                ASSERT_TRUE(sameState(second[k], secondRef[k])) << "second channel section " << k;
                         }
                     }
                 }

@@ -305,21 +305,25 @@ QB_STEP_INLINE inline void perSampleSteps(const Staggered<Pack, Sets>& s, uint32
     for (int j = 0; j < 5; ++j)
         for (int k = 0; k < count; ++k)
             for (float& v : fixed[j][k]) v = columns[j][k];
-    // rows[j][k]: where coefficient j of lane k is read for the next steps.
-    const float* rows[5][kMaxPerSampleSections];
-    uint32_t advance[kMaxPerSampleSections] = {};
+    // first[j][k]: where coefficient j of lane k is read for the first steps; a lane that
+    // reads per sample moves on by the steps done (moves[k] keeps all their bits), the
+    // others stay. Working the places out from one count spares the loop a store per
+    // lane and block.
+    const float* first[5][kMaxPerSampleSections];
+    uint32_t moves[kMaxPerSampleSections] = {};
     for (int k = 0; k < kMaxPerSampleSections; ++k) {
         const bool varies = k < count && sets.perSample(k);
-        advance[k] = varies ? kSteps : 0;
+        moves[k] = varies ? ~0u : 0u;
         for (int j = 0; j < 5; ++j)
-            rows[j][k] = k >= count ? zeros
-                         : varies   ? sets.stream(k, j) + (t - kStagger * static_cast<uint32_t>(k))
-                                    : fixed[j][k];
+            first[j][k] = k >= count ? zeros
+                          : varies   ? sets.stream(k, j) + (t - kStagger * static_cast<uint32_t>(k))
+                                     : fixed[j][k];
     }
-    for (; t + kSteps <= n; t += kSteps) {
-        const Rows block(rows);
+    for (uint32_t done = 0; t + kSteps <= n; t += kSteps, done += kSteps) {
+        const float* rows[5][kMaxPerSampleSections];
         for (int j = 0; j < 5; ++j)
-            for (int k = 0; k < kMaxPerSampleSections; ++k) rows[j][k] += advance[k];
+            for (int k = 0; k < kMaxPerSampleSections; ++k) rows[j][k] = first[j][k] + (done & moves[k]);
+        const Rows block(rows);
         for (uint32_t i = 0; i < kSteps; ++i) {
             Pack C[5];
             block.at(i, C);

@@ -3,10 +3,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "dsp/modules/level_follow.h"
 #include "dsp/modules/stream_helpers.h"
 
 QB_DSP_Metering::QB_DSP_Metering(QB_GraphHost* owner_, bool createDisabled)
-    : QB_ModuleBase(owner_, createDisabled), in0(qb::kSilentStream), in1(qb::kSilentStream), out(allocateOutput(0)) {}
+    : QB_ModuleBase(owner_, createDisabled), in0(qb::kSilentStream), in1(qb::kSilentStream), out(allocateOutput(0)) {
+    jointKind = &kQbLevelFollow;
+}
 
 void QB_DSP_Metering::prepare() {
     setRoutine(&QB_DSP_Metering::exponentialMax);
@@ -65,7 +68,7 @@ void QB_DSP_Metering::handleEvent(QB_Event* e, uint32_t offset) {
 }
 
 template <bool Linear, bool Sum>
-void QB_DSP_Metering::run(uint32_t offset, uint32_t count) {
+QB_DSP_Metering::Steps<Linear, Sum> QB_DSP_Metering::beginSteps() {
     if (announced != active) {
         announced = active;
         qb::announceRate(*this, 1, announced);
@@ -82,33 +85,28 @@ void QB_DSP_Metering::run(uint32_t offset, uint32_t count) {
             releaseCoef = std::exp(-400.0f / (sampleRate * r));
         }
     }
-    const float* a = in0;
-    const float* b = in1;
-    const bool two = twoInputs != 0;
-    float env = envelope;
-    for (uint32_t i = offset; i < offset + count; ++i) {
-        float x = std::fabs(a[i]);
-        if (two) {
-            const float y = std::fabs(b[i]);
-            x = Sum ? x + y : (y > x ? y : x);
-        }
-        if (Linear) {
-            if (env >= x) {
-                const float down = env - releaseCoef;
-                env = down > x ? down : x;
-            } else {
-                const float up = env + attackCoef;
-                env = up < x ? up : x;
-            }
-        } else {
-            const float d = env - x;
-            env = x + d * (d > 0.0f ? releaseCoef : attackCoef);
-        }
-        out[i] = env;
-    }
-    // A NaN or infinite input must not stick in the envelope for good.
-    envelope = std::isfinite(env) ? env : 0.0f;
+    return {in0, in1, out, envelope, attackCoef, releaseCoef, twoInputs != 0};
 }
+
+template <bool Linear, bool Sum>
+void QB_DSP_Metering::endSteps(Steps<Linear, Sum> s) {
+    // A NaN or infinite input must not stick in the envelope for good.
+    envelope = std::isfinite(s.env) ? s.env : 0.0f;
+}
+
+bool QB_DSP_Metering::runsInSteps() const {
+    return routine == qbRoutine(&QB_DSP_Metering::exponentialMax) && announced == active;
+}
+
+template <bool Linear, bool Sum>
+void QB_DSP_Metering::run(uint32_t offset, uint32_t count) {
+    Steps<Linear, Sum> s = beginSteps<Linear, Sum>();
+    for (uint32_t i = offset; i < offset + count; ++i) s.step(i);
+    endSteps(s);
+}
+
+template QB_DSP_Metering::Steps<false, false> QB_DSP_Metering::beginSteps<false, false>();
+template void QB_DSP_Metering::endSteps<false, false>(Steps<false, false>);
 
 void QB_DSP_Metering::exponentialMax(uint32_t offset, uint32_t count) { run<false, false>(offset, count); }
 void QB_DSP_Metering::linearMax(uint32_t offset, uint32_t count) { run<true, false>(offset, count); }

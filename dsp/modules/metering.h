@@ -5,6 +5,7 @@
 // Audio thread only (construction and wiring happen while the host is not processing).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "dsp/framework/module_base.h"
@@ -55,7 +56,52 @@ public:
     int16_t linear = 0;
     int16_t sum = 0;
 
+    // The routine's loop one sample at a time, its state in locals: beginSteps (which
+    // announces the output and works out the coefficients first where needed), step(i)
+    // for sample i in order, endSteps. The level follower (level_follow.h) runs them in a
+    // loop of its own.
+    template <bool Linear, bool Sum>
+    struct Steps {
+        const float* a;
+        const float* b;
+        float* out;
+        float env;
+        float attackCoef;
+        float releaseCoef;
+        bool two;
+        void step(uint32_t i);
+    };
+    template <bool Linear, bool Sum>
+    Steps<Linear, Sum> beginSteps();
+    template <bool Linear, bool Sum>
+    void endSteps(Steps<Linear, Sum> s);
+    // Whether the routine is the exponential maximum, which the level follower runs in
+    // steps, with nothing to announce first.
+    bool runsInSteps() const;
+
 private:
     template <bool Linear, bool Sum>
     void run(uint32_t offset, uint32_t count);
 };
+
+template <bool Linear, bool Sum>
+inline void QB_DSP_Metering::Steps<Linear, Sum>::step(uint32_t i) {
+    float x = std::fabs(a[i]);
+    if (two) {
+        const float y = std::fabs(b[i]);
+        x = Sum ? x + y : (y > x ? y : x);
+    }
+    if (Linear) {
+        if (env >= x) {
+            const float down = env - releaseCoef;
+            env = down > x ? down : x;
+        } else {
+            const float up = env + attackCoef;
+            env = up < x ? up : x;
+        }
+    } else {
+        const float d = env - x;
+        env = x + d * (d > 0.0f ? releaseCoef : attackCoef);
+    }
+    out[i] = env;
+}

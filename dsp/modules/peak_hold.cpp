@@ -3,10 +3,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "dsp/modules/level_follow.h"
 #include "dsp/modules/stream_helpers.h"
 
 QB_DSP_Peak_Hold::QB_DSP_Peak_Hold(QB_GraphHost* owner_, bool createDisabled)
-    : QB_ModuleBase(owner_, createDisabled), in0(qb::kSilentStream), in1(qb::kSilentStream), out(allocateOutput(0)) {}
+    : QB_ModuleBase(owner_, createDisabled), in0(qb::kSilentStream), in1(qb::kSilentStream), out(allocateOutput(0)) {
+    jointKind = &kQbLevelFollow;
+}
 
 void QB_DSP_Peak_Hold::prepare() {
     setRoutine(&QB_DSP_Peak_Hold::peakOfOne);
@@ -49,33 +52,37 @@ void QB_DSP_Peak_Hold::handleEvent(QB_Event* e, uint32_t offset) {
 }
 
 template <bool Two>
-void QB_DSP_Peak_Hold::run(uint32_t offset, uint32_t count) {
+QB_DSP_Peak_Hold::Steps<Two> QB_DSP_Peak_Hold::beginSteps() {
     if (announced != active) {
         announced = active;
         qb::announceRate(*this, 1, announced);
     }
-    const float* a = in0;
-    const float* b = in1;
-    float p = peak;
-    uint32_t until = holdUntil;
-    uint32_t t = time;
-    for (uint32_t i = offset; i < offset + count; ++i, ++t) {
-        if (qb::reached(t, until)) p -= decayStep;
-        float x = std::fabs(a[i]);
-        if (Two) {
-            const float y = std::fabs(b[i]);
-            if (y > x) x = y;
-        }
-        if (x >= p) {
-            p = x;
-            until = t + static_cast<uint32_t>(holdSamples);
-        }
-        out[i] = p;
-    }
-    holdUntil = until;
-    // An infinite input would otherwise hold the peak at infinity for good.
-    peak = std::isfinite(p) ? p : kInitialPeak;
+    return {in0, in1, out, peak, decayStep, holdUntil, time, static_cast<uint32_t>(holdSamples)};
 }
+
+template <bool Two>
+void QB_DSP_Peak_Hold::endSteps(Steps<Two> s) {
+    holdUntil = s.until;
+    // An infinite input would otherwise hold the peak at infinity for good.
+    peak = std::isfinite(s.p) ? s.p : kInitialPeak;
+}
+
+bool QB_DSP_Peak_Hold::runsInSteps() const {
+    return (routine == qbRoutine(&QB_DSP_Peak_Hold::peakOfTwo) || routine == qbRoutine(&QB_DSP_Peak_Hold::peakOfOne)) &&
+           announced == active;
+}
+
+template <bool Two>
+void QB_DSP_Peak_Hold::run(uint32_t offset, uint32_t count) {
+    Steps<Two> s = beginSteps<Two>();
+    for (uint32_t i = offset; i < offset + count; ++i) s.step(i);
+    endSteps(s);
+}
+
+template QB_DSP_Peak_Hold::Steps<true> QB_DSP_Peak_Hold::beginSteps<true>();
+template QB_DSP_Peak_Hold::Steps<false> QB_DSP_Peak_Hold::beginSteps<false>();
+template void QB_DSP_Peak_Hold::endSteps<true>(Steps<true>);
+template void QB_DSP_Peak_Hold::endSteps<false>(Steps<false>);
 
 void QB_DSP_Peak_Hold::peakOfTwo(uint32_t offset, uint32_t count) { run<true>(offset, count); }
 void QB_DSP_Peak_Hold::peakOfOne(uint32_t offset, uint32_t count) { run<false>(offset, count); }

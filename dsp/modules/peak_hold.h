@@ -5,9 +5,11 @@
 // Audio thread only (construction and wiring happen while the host is not processing).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "dsp/framework/module_base.h"
+#include "dsp/modules/stream_helpers.h"
 
 class QB_DSP_Peak_Hold : public QB_ModuleBase {
 public:
@@ -46,7 +48,46 @@ public:
     int16_t active = -1;
     int16_t announced = -1;
 
+    // The routine's loop one sample at a time, its state in locals: beginSteps (which
+    // announces the output first where needed), step(i) for sample i in order, endSteps.
+    // The level follower (level_follow.h) runs them in a loop of its own.
+    template <bool Two>
+    struct Steps {
+        const float* a;
+        const float* b;
+        float* out;
+        float p;
+        float decay;
+        uint32_t until;
+        uint32_t t;
+        uint32_t hold;
+        void step(uint32_t i);
+    };
+    template <bool Two>
+    Steps<Two> beginSteps();
+    template <bool Two>
+    void endSteps(Steps<Two> s);
+    // Whether the routine is one that beginSteps / step / endSteps run, with nothing to
+    // announce first.
+    bool runsInSteps() const;
+
 private:
     template <bool Two>
     void run(uint32_t offset, uint32_t count);
 };
+
+template <bool Two>
+inline void QB_DSP_Peak_Hold::Steps<Two>::step(uint32_t i) {
+    if (qb::reached(t, until)) p -= decay;
+    float x = std::fabs(a[i]);
+    if (Two) {
+        const float y = std::fabs(b[i]);
+        if (y > x) x = y;
+    }
+    if (x >= p) {
+        p = x;
+        until = t + hold;
+    }
+    out[i] = p;
+    ++t;
+}

@@ -40,11 +40,15 @@ inline __m256i loadInts(const void* p) { return _mm256_loadu_si256(static_cast<c
 // Read by lanes without a tracker; their outputs go to scrap.
 const float kSilence[QB_GraphHost::kMaxRing + 8] = {};
 
+// How the lanes glide: each as its own flag says, or every tracker the same way (the
+// flags' blend then leaves each step's chain).
+enum class Glides { kMixed, kExponential, kLinear };
+
 // The lanes' steps, with Masks choosing how comparisons and selections are made:
 //   Mask; less, greater, unordered (float compares); either(a, b); negative(int lanes);
 //   blend(mask, no, yes): yes in the lanes of mask, else no.
-template <class Masks>
-uint32_t trackLanes(QB_PitchLanes& l, uint32_t n) {
+template <class Masks, Glides kGlides>
+uint32_t trackLanesGliding(QB_PitchLanes& l, uint32_t n) {
     constexpr int L = QB_PitchLanes::kLanes;
     float scrap[QB_GraphHost::kMaxRing + 8];
     const uint32_t done = (n < static_cast<uint32_t>(QB_GraphHost::kMaxRing) ? n : QB_GraphHost::kMaxRing) / 8 * 8;
@@ -78,7 +82,9 @@ uint32_t trackLanes(QB_PitchLanes& l, uint32_t n) {
             const __m256 glide = _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(cur, tgt), coef), tgt);
             const auto up = Masks::greater(_mm256_sub_ps(tgt, cur), zero);
             const __m256 slew = Masks::blend(up, _mm256_sub_ps(cur, coef), _mm256_add_ps(cur, coef));
-            cur = Masks::blend(exponential, slew, glide);
+            cur = kGlides == Glides::kExponential ? glide
+                  : kGlides == Glides::kLinear    ? slew
+                                                  : Masks::blend(exponential, slew, glide);
             x[s] = cur;
             lastBits = bits;
         }
@@ -89,6 +95,20 @@ uint32_t trackLanes(QB_PitchLanes& l, uint32_t n) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(l.lastBits), lastBits);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(l.lastCross), lastCross);
     return done;
+}
+
+// Runs the lanes as trackLanesGliding does, the glide chosen once for all lanes where
+// every tracker (lanes past count are scrap) glides the same way.
+template <class Masks>
+uint32_t trackLanes(QB_PitchLanes& l, uint32_t n) {
+    bool exponential = true, linear = true;
+    for (int k = 0; k < l.count; ++k) {
+        exponential = exponential && l.exponential[k] != 0;
+        linear = linear && l.exponential[k] == 0;
+    }
+    if (exponential) return trackLanesGliding<Masks, Glides::kExponential>(l, n);
+    if (linear) return trackLanesGliding<Masks, Glides::kLinear>(l, n);
+    return trackLanesGliding<Masks, Glides::kMixed>(l, n);
 }
 
 }  // namespace

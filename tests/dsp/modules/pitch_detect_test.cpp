@@ -224,3 +224,50 @@ TEST(PitchDetect, BadResponsesSamplesAndUnfedInputsKeepTheOutputFinite) {
 }
 
 }  // namespace
+
+namespace {
+
+// Five detectors on one signal, each with its own response and a glide mode from
+// modes (bit k: detector k glides exponentially), run in sub-blocks of changing length;
+// answers every output sample of each.
+std::vector<float> fiveDetectors(bool together, unsigned modes, int* groups) {
+    TestGraph g(44100);
+    RecordingModule* source = g.make<RecordingModule>();
+    Detector* d[5];
+    for (auto*& x : d) {
+        x = g.make<Detector>();
+        g.wire(source, 0, x, Detector::kInSignal);
+    }
+    RecordingModule* sink = g.make<RecordingModule>();
+    for (int k = 0; k < 5; ++k) g.wire(d[k], Detector::kOutStream, sink, k);  // the outputs are written
+    g.prepareAll();
+    if (together) g.groupJointly();
+    *groups = g.jointGroupCount;
+    for (int k = 0; k < 5; ++k) {
+        d[k]->postEvent(0, Detector::kInMode, 0, static_cast<int32_t>((modes >> k) & 1u), 0.0f, 0);
+        d[k]->postEvent(0, Detector::kInResponse, 0, 0, 0.5f + 1.5f * k, 0);
+    }
+    const TestTone a{220.0}, b{61.0, 0.7, 1.0};
+    std::vector<float> out;
+    const uint32_t sizes[] = {128, 37, 5, 64, 1, 100};
+    for (uint32_t k = 0; k < 240; ++k)
+        feedSignal(g, source, sizes[k % 6], [&](uint32_t n) { return a.at(n, 44100) + b.at(n, 44100); },
+                   [&](uint32_t offset, uint32_t n) {
+                       for (auto* x : d) out.insert(out.end(), x->out + offset, x->out + offset + n);
+                   });
+    return out;
+}
+
+TEST(PitchDetect, DetectorsTrackingTogetherGiveEverySampleOfEachAloneWhetherTheyGlideAlikeOrNot) {
+    for (unsigned modes : {0x00u, 0x1fu, 0x0bu}) {
+        int alone = -1, joined = -1;
+        const std::vector<float> a = fiveDetectors(false, modes, &alone), b = fiveDetectors(true, modes, &joined);
+        EXPECT_EQ(alone, 0);
+        EXPECT_EQ(joined, 1);
+        ASSERT_EQ(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); ++i)
+            ASSERT_EQ(std::memcmp(&a[i], &b[i], sizeof(float)), 0) << "modes " << modes << " at " << i;
+    }
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "dsp/framework/graph_host.h"
 #include "eq/biquad_design.h"
 #include "eq/biquad_multi_engine.h"
@@ -15,37 +16,7 @@
 
 namespace {
 
-constexpr uint32_t kRing = 128;
-constexpr int32_t kSampleRate = 44100;
-
-struct Host : QB_GraphHost {
-    Host() {
-        internalBlockSize = kRing;
-        sampleRateInt = kSampleRate;
-        tables.build(kSampleRate, kSampleRate / 2);
-    }
-};
-
-std::vector<float> noiseRing() {
-    std::mt19937 rng(1);
-    std::uniform_real_distribution<float> d(-1.0f, 1.0f);
-    std::vector<float> v(kRing + 4);
-    for (float& x : v) x = d(rng);
-    return v;
-}
-
-// Reports the mean time per audio sample (printed in ns).
-void countSamples(benchmark::State& state) {
-    state.counters["per_sample"] = benchmark::Counter(static_cast<double>(state.iterations()) * kRing,
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-
-// False (and the benchmark skipped) when the processor lacks level.
-bool supported(benchmark::State& state, QB_SimdLevel level) {
-    if (static_cast<int>(level) <= static_cast<int>(qbSimdSupported())) return true;
-    state.SkipWithError("level not supported by this processor");
-    return false;
-}
+using namespace bench;
 
 void runBlocks(benchmark::State& state, Host& host, QB_ModuleBase& m) {
     for (auto _ : state) {

@@ -113,6 +113,8 @@ void putRecord(uint8_t* record, const Program& program) {
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "orvan_make_bank: %s\n", message.c_str());
+    // The message must be in the file or pipe before the exit status can be seen.
+    std::fflush(stderr);
     return 1;
 }
 

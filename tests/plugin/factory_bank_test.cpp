@@ -142,8 +142,9 @@ TEST_F(BankGenerator, RejectsEachMalformedLineNamingItAndLeavesThePreviousOutput
         }
         std::vector<std::string> lines = validLines();
         lines[6] = c.line;
-        EXPECT_NE(run(lines), 0) << c.why;
-        EXPECT_NE(errors_.find("bank.txt:7:"), std::string::npos) << c.why << ": " << errors_;
+        const int status = run(lines);
+        EXPECT_NE(status, 0) << c.why;
+        EXPECT_NE(errors_.find("bank.txt:7:"), std::string::npos) << c.why << " (status " << status << "): " << errors_;
         const std::vector<uint8_t> left = readFile(output_);
         EXPECT_EQ(std::string(left.begin(), left.end()), "previous") << c.why;
         EXPECT_FALSE(std::filesystem::exists(output_ + ".tmp")) << c.why;
